@@ -1,0 +1,44 @@
+#pragma once
+
+#include "math.h"
+
+#include <cstdint>
+
+struct AppConfig {
+    const char* title;
+    int width;
+    int height;
+    int multisampling;
+    int verticalSync;
+};
+
+// Single bits, as the hosts deliver them.
+enum MouseEvent : int {
+    MouseDown = 1,
+    MouseUp = 2,
+    MouseMove = 4,
+    MouseDoubleClick = 32,
+};
+
+struct SceneState {
+    // Seconds of simulation time. Summed in double: at thousands of frames per
+    // second a float clock would stop advancing after a few hours, once each
+    // step fell below half a unit in its last place. Uploaded as a float.
+    double time;
+    float mouseX, mouseY;  // view units, uploaded as "mLoc"
+    float explosion;       // 1 for the one frame after a release
+    float mouseUp;         // 0 while the left button is held
+    Matrix4 projection;
+    Matrix4 view;  // also the modelview: the model transform is the identity
+    Matrix4 modelviewProjection;
+    int viewportWidth, viewportHeight;
+};
+
+AppConfig appConfig();
+
+// Advances the clock and recomputes the camera; returns the step in seconds.
+float advance(uint32_t elapsedMicroseconds);
+void handleMouse(int x, int y, MouseEvent kind);
+void clearExplosion();
+
+const SceneState& sceneState();

@@ -1,0 +1,5 @@
+#include "debug_output.h"
+
+#include <windows.h>
+
+void writePlatformDebugOutput(const char* text) { OutputDebugStringA(text); }
