@@ -1,0 +1,23 @@
+#pragma once
+
+#include "bytestring.h"
+
+// The one process-wide effect-file store. It never prints and never stops the
+// process: failures come back as 0 or null, with the reason in lastError().
+namespace shaderstore {
+
+// 1 when it made the store, 0 when one already existed.
+int create();
+// The path added last is searched first; the default (empty, empty) entry is always last.
+int addPath(const char* prefix, const char* suffix);
+// The text, with a line feed appended, goes in front of sections sliced from now on.
+int addDirective(const char* token, const char* text);
+// The NUL-terminated source of the section whose key is the longest prefix of
+// key; owned by the store and valid until the process ends. Null on failure.
+const char* getShader(const char* key);
+// The text of the most recent failure; null until one happened.
+const ByteString* lastError();
+
+bool isNameChar(unsigned char c);
+
+}  // namespace shaderstore

@@ -1,0 +1,1 @@
+# owned by the end_to_end_tests suite

@@ -1,0 +1,1 @@
+# owned by the gl_tests suite

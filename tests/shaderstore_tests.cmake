@@ -1,0 +1,1 @@
+# owned by the shaderstore_tests suite
