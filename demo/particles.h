@@ -1,9 +1,29 @@
 #pragma once
 
+#include "math.h"
+
 #include <cstdint>
+
+// One particle as both GPU buffers hold it: 28 bytes, no padding.
+struct ParticleVertex {
+    Vector3 position;
+    float birthTime;
+    Vector3 velocity;
+};
+static_assert(sizeof(ParticleVertex) == 28, "the shaders read 28-byte particle records");
+
+constexpr int ParticleCount = 700000;
 
 // The demo's entry points, called by the host: initialise once the context
 // is current and GLEW is loaded, then update and render once per frame.
 void initialise();
 void update(uint32_t elapsedMicroseconds);
 void render();
+
+// Read-only inspection for tests: the buffer holding the newest particles
+// (source) and the one the next simulation pass will overwrite.
+struct ParticleBufferNames {
+    unsigned int source;
+    unsigned int destination;
+};
+ParticleBufferNames particleBufferNames();
