@@ -69,6 +69,8 @@ TEST(CheckCondition, ZeroConditionIsFatalWithTheLogPrintedVerbatim)
 
 TEST(FatalError, CutsALongMessageBeforeTheSeparateNewline)
 {
+    // Spelled out: the Windows build's regular expressions have no repetition counts.
+    std::string expected = "^\\[" + std::string(1023, 'x') + "\\]\\[\n\\]$";
     EXPECT_EXIT(printWritesAndDie([] { fatalError("%s", std::string(2000, 'x').c_str()); }),
-                testing::ExitedWithCode(1), "^\\[x{1023}\\]\\[\n\\]$");
+                testing::ExitedWithCode(1), expected);
 }

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with the project's private 32-bit prefix:
+#   tools/wine-run.sh program.exe [arguments...]
+# The prefix lives in build-windows/wine unless WINEPREFIX says otherwise, and
+# Wine stays silent unless WINEDEBUG asks for a channel.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root/build-windows/wine}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+# No prompts for the .NET and HTML engines nobody here uses.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# Parallel test runs must not race to create the prefix.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot --init >/dev/null 2>&1
+      wineserver --wait
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
+exec wine "$@"
