@@ -1,0 +1,157 @@
+#include "gl_fixture.h"
+
+#include <GLFW/glfw3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+std::string contextKindName(const testing::TestParamInfo<ContextKind>& info)
+{
+    return info.param == ContextKind::Legacy ? "Legacy" : "Core";
+}
+
+void GlTest::SetUp()
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_EQ(glfwInit(), GLFW_TRUE) << "GL tests need a display (run them under xvfb-run)";
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    if (GetParam() == ContextKind::Core) {
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
+        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+        glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+    }
+    window = glfwCreateWindow(1024, 1024, "gl test", nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    glfwMakeContextCurrent(window);
+
+    glewExperimental = GL_TRUE;
+    ASSERT_EQ(glewInit(), GLEW_OK);
+    // GLEW asks core contexts for the legacy extension string, which fails.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    if (GetParam() == ContextKind::Core) {
+        GLuint vertexArray = 0;
+        glGenVertexArrays(1, &vertexArray);
+        glBindVertexArray(vertexArray);
+        GLint profile = 0;
+        glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+        ASSERT_TRUE(profile & GL_CONTEXT_CORE_PROFILE_BIT);
+    }
+}
+
+void GlTest::TearDown()
+{
+    if (window)
+        glfwDestroyWindow(window);
+    glfwTerminate();
+}
+
+// Trees a death test's child leaves behind when it exits mid-case.
+static std::vector<std::string> liveTrees;
+
+static void removeLiveTrees()
+{
+    for (const std::string& tree : liveTrees) {
+        std::error_code ignored;
+        fs::remove_all(tree, ignored);
+    }
+}
+
+EffectDirectory::EffectDirectory()
+{
+    char pattern[] = "/tmp/vanteel-gl-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (!made)
+        throw std::runtime_error("mkdtemp failed");
+    rootPath = made;
+    fs::create_directory(rootPath + "/assets");
+    fs::create_directory(rootPath + "/work");
+    previousDirectory = fs::current_path().string();
+    fs::current_path(rootPath + "/work");
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        std::atexit(removeLiveTrees);
+        cleanupRegistered = true;
+    }
+    liveTrees.push_back(rootPath);
+}
+
+EffectDirectory::~EffectDirectory()
+{
+    fs::current_path(previousDirectory);
+    std::error_code ignored;
+    fs::remove_all(rootPath, ignored);
+    liveTrees.erase(std::remove(liveTrees.begin(), liveTrees.end(), rootPath), liveTrees.end());
+}
+
+void EffectDirectory::writeAsset(const std::string& fileName, const std::string& text) const
+{
+    std::ofstream file(rootPath + "/assets/" + fileName, std::ios::binary);
+    file << text;
+}
+
+std::vector<unsigned char> readBuffer(GLuint buffer, GLintptr offset, GLsizeiptr size)
+{
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    GLint previous = 0;
+    glGetIntegerv(GL_COPY_READ_BUFFER_BINDING, &previous);
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    glGetBufferSubData(GL_COPY_READ_BUFFER, offset, size, bytes.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, static_cast<GLuint>(previous));
+    return bytes;
+}
+
+static GLuint compileStage(GLenum stage, const char* source)
+{
+    GLuint shader = glCreateShader(stage);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+GLuint compileTestProgram(const char* vertexSource, const char* fragmentSource)
+{
+    GLuint program = glCreateProgram();
+    glAttachShader(program, compileStage(GL_VERTEX_SHADER, vertexSource));
+    glAttachShader(program, compileStage(GL_FRAGMENT_SHADER, fragmentSource));
+    glBindAttribLocation(program, 0, "Position");
+    glBindAttribLocation(program, 1, "TexCoord");
+    glBindAttribLocation(program, 2, "Normal");
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    char log[1024] = {};
+    glGetProgramInfoLog(program, sizeof log, nullptr, log);
+    EXPECT_TRUE(linked) << log;
+    glUseProgram(program);
+    return program;
+}
+
+std::string compileLog(GLenum stage, const char* source, bool limit)
+{
+    GLuint shader = compileStage(stage, source);
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length) + 1);
+    glGetShaderInfoLog(shader, GLsizei(log.size()), nullptr, log.data());
+    std::string text = log.data();
+    glDeleteShader(shader);
+    return limit ? text.substr(0, 255) : text;
+}
+
+Pixel readPixel(int x, int y)
+{
+    Pixel pixel = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
+    return pixel;
+}
