@@ -1,1 +1,14 @@
-# owned by the shaderstore_tests suite
+# Byte strings, the effect-file store, and their behaviour when memory runs out.
+add_library(vanteel_allocation_harness STATIC allocation_harness.cpp)
+target_link_libraries(vanteel_allocation_harness PUBLIC vanteel_shaderstore GTest::gtest)
+
+vanteel_test(bytestring_test
+  bytestring_construct_test.cpp
+  bytestring_edit_test.cpp
+  bytestring_search_test.cpp
+  bytestring_io_test.cpp
+)
+target_link_libraries(bytestring_test PRIVATE vanteel_allocation_harness)
+
+vanteel_test(allocation_test allocation_bytestring_test.cpp)
+target_link_libraries(allocation_test PRIVATE vanteel_allocation_harness)
