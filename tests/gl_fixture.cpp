@@ -15,6 +15,8 @@ std::string contextKindName(const testing::TestParamInfo<ContextKind>& info)
     return info.param == ContextKind::Legacy ? "Legacy" : "Core";
 }
 
+void PrintTo(ContextKind kind, std::ostream* out) { *out << (kind == ContextKind::Legacy ? "legacy" : "core"); }
+
 void GlTest::SetUp()
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -12,6 +12,7 @@ struct GLFWwindow;
 enum class ContextKind { Legacy, Core };
 
 std::string contextKindName(const testing::TestParamInfo<ContextKind>& info);
+void PrintTo(ContextKind kind, std::ostream* out);
 
 // Every case gets a hidden 1024x1024 window with a current context of the
 // kind its parameter names and GLEW loaded; core contexts also get the one

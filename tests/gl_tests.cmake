@@ -5,6 +5,8 @@ find_package(glfw3 REQUIRED)
 vanteel_test(gl_tests
   gl_fixture.cpp
   gl_surfaces_test.cpp
+  gl_programs_test.cpp
+  gl_frame_test.cpp
 )
 target_link_libraries(gl_tests PRIVATE vanteel_render vanteel_shaderstore vanteel_diagnostics glfw GTest::gmock)
 target_compile_definitions(gl_tests PRIVATE VANTEEL_ASSETS_DIR="${PROJECT_SOURCE_DIR}/assets")

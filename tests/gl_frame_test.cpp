@@ -1,0 +1,349 @@
+#include "gl_fixture.h"
+#include "particles.h"
+#include "scene.h"
+
+#include <GLFW/glfw3.h>
+#include <gmock/gmock.h>
+
+#include <fstream>
+#include <sstream>
+
+// The feedback shader writes known functions of its inputs and uniforms:
+//   position  = (x + TimeStep, the particle's index, birthTime + 1000 * velocity.z)
+//   birthTime = Time
+//   velocity  = (mLoc.x, mLoc.y, mUp + 2 * explosion)
+// so one record read back tells what was uploaded and what was read.
+// The particle program draws one marker, for the first particle only, at
+// mLoc: red while the button is up, green while it is held, and only once
+// the record drawn has been simulated (x > 0).
+static const char* const frameEffect = R"(
+--tf.VS
+in vec3 Position;
+in float BirthTime;
+in vec3 Velocity;
+out vec3 vPosition;
+out float vBirthTime;
+out vec3 vVelocity;
+uniform float TimeStep;
+uniform float Time;
+uniform vec3 mLoc;
+uniform float explosion;
+uniform float mUp;
+void main()
+{
+    vPosition = vec3(Position.x + TimeStep, float(gl_VertexID), BirthTime + 1000.0 * Velocity.z);
+    vBirthTime = Time;
+    vVelocity = vec3(mLoc.xy, mUp + 2.0 * explosion);
+}
+--Particle.VS
+in vec3 Position;
+out vec4 markerColour;
+out float simulated;
+uniform mat4 ModelviewProjection;
+uniform mat3 Modelview;
+uniform vec3 mLoc;
+uniform float mUp;
+void main()
+{
+    float identity = Modelview[0][0] * Modelview[1][1] * Modelview[2][2];
+    markerColour = vec4(mix(vec3(0.0, 1.0, 0.0), vec3(1.0, 0.0, 0.0), mUp) * identity, 1.0);
+    simulated = Position.x;
+    gl_Position = ModelviewProjection * vec4(mLoc, 1.0);
+}
+--Particle.GS
+layout(points) in;
+layout(triangle_strip, max_vertices = 4) out;
+in vec4 markerColour[];
+in float simulated[];
+out vec4 colour;
+uniform float PointSize;
+void main()
+{
+    if (gl_PrimitiveIDIn != 0 || simulated[0] <= 0.0)
+        return;
+    vec4 centre = gl_in[0].gl_Position;
+    float extent = PointSize * 1.6 * centre.w;
+    colour = markerColour[0];
+    gl_Position = centre + vec4(-extent, -extent, 0.0, 0.0);
+    EmitVertex();
+    gl_Position = centre + vec4(extent, -extent, 0.0, 0.0);
+    EmitVertex();
+    gl_Position = centre + vec4(-extent, extent, 0.0, 0.0);
+    EmitVertex();
+    gl_Position = centre + vec4(extent, extent, 0.0, 0.0);
+    EmitVertex();
+}
+--Particle.FS
+in vec4 colour;
+out vec4 fragment;
+void main() { fragment = colour; }
+--Composite.VS
+in vec3 Position;
+in vec2 TexCoord;
+out vec2 texCoord;
+void main()
+{
+    texCoord = vec2(TexCoord.x, 1.0 - TexCoord.y);
+    gl_Position = vec4(Position, 1.0);
+}
+--Composite.FS
+in vec2 texCoord;
+out vec4 fragment;
+uniform sampler2D BackgroundSampler;
+uniform sampler2D ParticlesSampler;
+void main()
+{
+    vec4 background = texture(BackgroundSampler, texCoord);
+    vec4 particles = texture(ParticlesSampler, texCoord);
+    fragment = vec4(particles.rgb + background.rgb * particles.a, 1.0);
+}
+--
+)";
+
+static constexpr GLsizeiptr ParticleBufferBytes = 19600000;
+// Two seconds of wall-clock time are 0.2 of simulation time: a TimeStep of 1.
+static constexpr uint32_t TwoSeconds = 2000000;
+static constexpr float TimeStepOfTwoSeconds = 1.0f;
+
+class FrameTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        effects.writeAsset("Shaders.glsl", frameEffect);
+    }
+
+    EffectDirectory effects;
+};
+INSTANTIATE_FOR_BOTH_CONTEXTS(FrameTest);
+
+static ParticleVertex readParticle(GLuint buffer, int index)
+{
+    return readBufferAs<ParticleVertex>(buffer, GLintptr(index) * GLintptr(sizeof(ParticleVertex)), 1)[0];
+}
+
+static GLint bufferParameter(GLuint buffer, GLenum parameter)
+{
+    GLint value = 0;
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, parameter, &value);
+    return value;
+}
+
+static GLint integer(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// Guards the buffers' size, usage and zeroed start, and the state left for the frames.
+TEST_P(FrameTest, InitialiseLeavesTwoFullStreamBuffersAndZeroedParticles)
+{
+    initialise();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    ParticleBufferNames names = particleBufferNames();
+    EXPECT_NE(names.source, 0u);
+    EXPECT_NE(names.destination, 0u);
+    EXPECT_NE(names.source, names.destination);
+    for (GLuint buffer : {names.source, names.destination}) {
+        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), ParticleBufferBytes);
+        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_USAGE), GL_STREAM_DRAW);
+    }
+    std::vector<unsigned char> source = readBuffer(names.source, 0, ParticleBufferBytes);
+    EXPECT_EQ(std::count(source.begin(), source.end(), 0), ParticleBufferBytes);
+
+    // The feedback program is left current, ready for update.
+    GLuint current = static_cast<GLuint>(integer(GL_CURRENT_PROGRAM));
+    GLint outputs = 0;
+    glGetProgramiv(current, GL_TRANSFORM_FEEDBACK_VARYINGS, &outputs);
+    EXPECT_EQ(outputs, 3);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(integer(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(integer(GL_BLEND_SRC_ALPHA), GL_ZERO);
+    EXPECT_EQ(integer(GL_BLEND_DST_ALPHA), GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// Guards the simulation reading the wrong buffer, a missing swap, and
+// buffers reallocated or replaced along the way.
+TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
+{
+    initialise();
+    ParticleBufferNames previous = particleBufferNames();
+    float expectedX = 0;
+    for (int frame = 1; frame <= 3; ++frame) {
+        update(TwoSeconds);
+        render();
+        ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        ParticleBufferNames names = particleBufferNames();
+        EXPECT_EQ(names.source, previous.destination) << "frame " << frame;
+        EXPECT_EQ(names.destination, previous.source) << "frame " << frame;
+        for (int index : {0, 1, 349999, ParticleCount - 1}) {
+            ParticleVertex newest = readParticle(names.source, index);
+            ParticleVertex older = readParticle(names.destination, index);
+            EXPECT_FLOAT_EQ(newest.position.x, expectedX + TimeStepOfTwoSeconds) << "frame " << frame << ", particle " << index;
+            EXPECT_EQ(newest.position.y, float(index));
+            EXPECT_FLOAT_EQ(older.position.x, expectedX) << "frame " << frame << ", particle " << index;
+        }
+        expectedX += TimeStepOfTwoSeconds;
+        previous = names;
+    }
+    for (GLuint buffer : {previous.source, previous.destination})
+        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), ParticleBufferBytes);
+
+    // Every record was written, in order, by the last pass.
+    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(previous.source, 0, ParticleCount);
+    int misplaced = 0;
+    for (int i = 0; i < ParticleCount; ++i)
+        misplaced += all[size_t(i)].position.y != float(i);
+    EXPECT_EQ(misplaced, 0);
+}
+
+struct FeedbackRecord {
+    float time, mouseX, mouseY;
+    float mouseUp, explosion;
+};
+
+// One frame; returns what the feedback pass saw, decoded from the first record.
+static FeedbackRecord runFrame()
+{
+    update(500000);
+    render();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    ParticleVertex record = readParticle(particleBufferNames().source, 0);
+    float code = record.velocity.z;
+    return {record.birthTime, record.velocity.x, record.velocity.y, code >= 2 ? code - 2 : code, code >= 2 ? 1.0f : 0.0f};
+}
+
+static void expectUploaded(const FeedbackRecord& record, float mouseUp, float explosion, const char* when)
+{
+    const SceneState& scene = sceneState();
+    EXPECT_EQ(record.time, static_cast<float>(scene.time)) << when;
+    EXPECT_EQ(record.mouseX, scene.mouseX) << when;
+    EXPECT_EQ(record.mouseY, scene.mouseY) << when;
+    EXPECT_EQ(record.mouseUp, mouseUp) << when;
+    EXPECT_EQ(record.explosion, explosion) << when;
+}
+
+// Guards the feedback uniforms: mUp 1 until the first press, mLoc following
+// presses and moves, and explosion 1 in exactly one frame after a release.
+TEST_P(FrameTest, FeedbackUniformsFollowTheMouse)
+{
+    initialise();
+    FeedbackRecord idle = runFrame();
+    expectUploaded(idle, 1, 0, "before any input");
+    EXPECT_EQ(idle.mouseX, 0.0f);
+    EXPECT_EQ(idle.mouseY, 0.0f);
+    expectUploaded(runFrame(), 1, 0, "still no input");
+
+    handleMouse(700, 300, MouseDown);
+    FeedbackRecord pressed = runFrame();
+    expectUploaded(pressed, 0, 0, "after a press");
+    EXPECT_GT(pressed.mouseX, 0.0f);
+    EXPECT_GT(pressed.mouseY, 0.0f);
+
+    handleMouse(100, 900, MouseMove);
+    FeedbackRecord moved = runFrame();
+    expectUploaded(moved, 0, 0, "after a move");
+    EXPECT_LT(moved.mouseX, 0.0f);
+    EXPECT_LT(moved.mouseY, 0.0f);
+
+    handleMouse(100, 900, MouseUp);
+    handleMouse(100, 900, MouseUp);
+    FeedbackRecord released = runFrame();
+    expectUploaded(released, 1, 1, "the frame after a release");
+    EXPECT_EQ(released.mouseX, moved.mouseX);
+    expectUploaded(runFrame(), 1, 0, "the next frame");
+    expectUploaded(runFrame(), 1, 0, "a later frame");
+}
+
+// Guards the attribute offsets of the particle record: birth time and
+// velocity read back exactly what the previous pass wrote.
+TEST_P(FrameTest, TheSimulationReadsBirthTimeAndVelocityFromTheirOffsets)
+{
+    initialise();
+    ParticleVertex first = (runFrame(), readParticle(particleBufferNames().source, 0));
+    handleMouse(10, 10, MouseDown);
+    ParticleVertex second = (runFrame(), readParticle(particleBufferNames().source, 0));
+    EXPECT_FLOAT_EQ(second.position.z, first.birthTime + 1000.0f * first.velocity.z);
+    handleMouse(10, 10, MouseUp);
+    ParticleVertex third = (runFrame(), readParticle(particleBufferNames().source, 0));
+    EXPECT_FLOAT_EQ(third.position.z, second.birthTime + 1000.0f * second.velocity.z);
+}
+
+static bool isGrey(Pixel pixel)
+{
+    auto near = [](unsigned char channel) { return channel >= 126 && channel <= 129; };
+    return near(pixel.r) && near(pixel.g) && near(pixel.b);
+}
+
+static bool isColour(Pixel pixel, bool red, bool green)
+{
+    return (pixel.r > 240) == red && (pixel.g > 240) == green && pixel.b < 16;
+}
+
+// The window pixel under a pointer at client (x, y); GL counts rows from the bottom.
+static Pixel windowPixelUnder(int x, int y)
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    return readPixel(x, 1023 - y);
+}
+
+// Guards the composite: grey background wherever no particle lands, the
+// particles' surface on top, upright, and the particle program's uniforms
+// (camera, pointer, button, point size) placing and colouring the marker.
+TEST_P(FrameTest, TheWindowShowsTheGreyBackgroundAndTheMarkerUnderThePointer)
+{
+    initialise();
+    update(500000);
+    render();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_TRUE(isColour(windowPixelUnder(512, 512), true, false)) << "the first frame draws simulated particles";
+    EXPECT_TRUE(isGrey(windowPixelUnder(20, 20)));
+    EXPECT_TRUE(isGrey(windowPixelUnder(1000, 1000)));
+    EXPECT_TRUE(isGrey(windowPixelUnder(700, 300)));
+
+    handleMouse(700, 300, MouseDown);
+    update(500000);
+    render();
+    EXPECT_TRUE(isColour(windowPixelUnder(700, 300), false, true)) << "green while held";
+    EXPECT_TRUE(isGrey(windowPixelUnder(512, 512)));
+    EXPECT_TRUE(isGrey(windowPixelUnder(700, 1023 - 300))) << "the picture is upside down";
+    EXPECT_TRUE(isGrey(windowPixelUnder(708, 300))) << "the marker is larger than PointSize makes it";
+
+    handleMouse(700, 300, MouseUp);
+    update(500000);
+    render();
+    EXPECT_TRUE(isColour(windowPixelUnder(700, 300), true, false)) << "red once released";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Guards the shipped effect file: it must build and render on this driver,
+// leaving the background visible at the window's edge and particles in it.
+TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
+{
+    std::ifstream shipped(VANTEEL_ASSETS_DIR "/Shaders.glsl", std::ios::binary);
+    ASSERT_TRUE(shipped.good());
+    std::stringstream text;
+    text << shipped.rdbuf();
+    effects.writeAsset("Shaders.glsl", text.str());
+
+    initialise();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    for (MouseEvent event : {MouseMove, MouseDown, MouseMove, MouseUp, MouseMove}) {
+        handleMouse(600, 400, event);
+        update(100000);
+        render();
+        ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    EXPECT_TRUE(isGrey(windowPixelUnder(0, 0)));
+    EXPECT_TRUE(isGrey(windowPixelUnder(1023, 1023)));
+    int lit = 0;
+    for (int y = 256; y < 768; y += 8)
+        for (int x = 256; x < 768; x += 8)
+            lit += !isGrey(windowPixelUnder(x, y));
+    EXPECT_GT(lit, 64 * 64 / 4) << "particles should cover much of the middle of the window";
+}
