@@ -18,6 +18,12 @@ const char* getShader(const char* key);
 // The text of the most recent failure; null until one happened.
 const ByteString* lastError();
 
+// A byte that may stand in a section name: A-Z, a-z, 0-9, "_" and ".".
 bool isNameChar(unsigned char c);
+
+// Releases the store and everything it owns, handed-out texts included, and
+// leaves it absent. The demo keeps its store to the end; this lets a check for
+// leaks account for every block the store holds.
+void release();
 
 }  // namespace shaderstore

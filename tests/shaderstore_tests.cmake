@@ -10,5 +10,18 @@ vanteel_test(bytestring_test
 )
 target_link_libraries(bytestring_test PRIVATE vanteel_allocation_harness)
 
-vanteel_test(allocation_test allocation_bytestring_test.cpp)
+vanteel_test(shaderstore_test
+  shaderstore_effect_files.cpp
+  shaderstore_slicing_test.cpp
+  shaderstore_directive_test.cpp
+  shaderstore_lookup_test.cpp
+  shaderstore_lifecycle_test.cpp
+)
+target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_harness)
+
+vanteel_test(allocation_test
+  allocation_bytestring_test.cpp
+  allocation_shaderstore_test.cpp
+  shaderstore_effect_files.cpp
+)
 target_link_libraries(allocation_test PRIVATE vanteel_allocation_harness)

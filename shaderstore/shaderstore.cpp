@@ -1,0 +1,191 @@
+#include "shaderstore.h"
+
+#include "allocator.h"
+#include "effect_slicing.h"
+#include "store_chain.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace shaderstore {
+
+namespace {
+
+using namespace bytestring;
+
+struct ShaderStore {
+    ByteString* lastError;
+    ChainNode* directives;
+    ChainNode* sections;
+    ChainNode* loadedEffects;
+    ChainNode* searchPaths;
+};
+
+ShaderStore* store = nullptr;
+
+// Replaces the last error; a message that could not be made leaves none.
+void recordError(ByteString* message) {
+    destroy(store->lastError);
+    store->lastError = message;
+}
+
+size_t readFromFile(void* destination, size_t elementSize, size_t elementCount, void* context) {
+    return std::fread(destination, elementSize, elementCount, static_cast<FILE*>(context));
+}
+
+bool isLoaded(const ByteString* effectName) {
+    for (const ChainNode* node = store->loadedEffects; node != nullptr; node = node->next) {
+        if (equals(node->first, effectName) == 1) return true;
+    }
+    return false;
+}
+
+// prefix, effect name, suffix; null when memory ran out.
+ByteString* candidatePath(const ChainNode* searchPath, const ByteString* effectName) {
+    ByteString* path = copy(searchPath->first);
+    if (concatenate(path, effectName) != 0 || concatenate(path, searchPath->second) != 0) {
+        destroy(path);
+        return nullptr;
+    }
+    return path;
+}
+
+// Reads the whole file, which it closes. Null when memory ran out.
+ByteString* readWholeFile(FILE* file) {
+    ByteString* text = fromCString("");
+    if (text != nullptr && readStream(text, readFromFile, file) != 0) {
+        destroy(text);
+        text = nullptr;
+    }
+    std::fclose(file);
+    return text;
+}
+
+// The text of the first candidate file of effectName that opens, or null. The
+// effect counts as loaded once a file opened, whether or not it could be read.
+ByteString* loadEffect(const ByteString* effectName) {
+    ByteString* lastCandidate = nullptr;
+    for (const ChainNode* searchPath = store->searchPaths; searchPath != nullptr; searchPath = searchPath->next) {
+        destroy(lastCandidate);
+        lastCandidate = candidatePath(searchPath, effectName);
+        // Skipping a candidate could open a later one that the search order ranks lower.
+        if (lastCandidate == nullptr) return nullptr;
+        FILE* file = std::fopen(lastCandidate->data, "rb");
+        if (file == nullptr) continue;
+        destroy(lastCandidate);
+
+        // An effect that cannot be recorded stays unloaded, to be searched again next time.
+        ByteString* loadedName = copy(effectName);
+        if (loadedName == nullptr || pushFront(&store->loadedEffects, loadedName, nullptr) != 0) {
+            destroy(loadedName);
+            std::fclose(file);
+            return nullptr;
+        }
+        return readWholeFile(file);
+    }
+    if (lastCandidate != nullptr) {
+        recordError(format("Unable to open effect file '%s'.", lastCandidate->data));
+        destroy(lastCandidate);
+    }
+    return nullptr;
+}
+
+bool startsWith(const ByteString* text, const ByteString* prefix) {
+    return prefix->length <= text->length && std::memcmp(text->data, prefix->data, prefix->length) == 0;
+}
+
+// The text of the section with the longest key that starts the request; among
+// equal keys the one stored last.
+const ByteString* lookUp(const ByteString* requestedKey) {
+    const ChainNode* best = nullptr;
+    for (const ChainNode* section = store->sections; section != nullptr; section = section->next) {
+        if (startsWith(requestedKey, section->first) && (best == nullptr || section->first->length > best->first->length)) {
+            best = section;
+        }
+    }
+    return best != nullptr ? best->second : nullptr;
+}
+
+}  // namespace
+
+int create() {
+    if (store != nullptr) {
+        recordError(format("Already initialized."));
+        return 0;
+    }
+    ShaderStore* made = static_cast<ShaderStore*>(allocation::allocateZeroed(1, sizeof(ShaderStore)));
+    if (made == nullptr) return 0;
+    ByteString* prefix = fromCString("");
+    ByteString* suffix = fromCString("");
+    if (prefix == nullptr || suffix == nullptr || pushFront(&made->searchPaths, prefix, suffix) != 0) {
+        destroy(prefix);
+        destroy(suffix);
+        allocation::release(made);
+        return 0;
+    }
+    store = made;
+    return 1;
+}
+
+int addPath(const char* prefix, const char* suffix) {
+    if (store == nullptr) return 0;
+    ByteString* prefixCopy = fromCString(prefix);
+    ByteString* suffixCopy = fromCString(suffix);
+    if (prefixCopy == nullptr || suffixCopy == nullptr || pushFront(&store->searchPaths, prefixCopy, suffixCopy) != 0) {
+        destroy(prefixCopy);
+        destroy(suffixCopy);
+        return 0;
+    }
+    return 1;
+}
+
+int addDirective(const char* token, const char* text) {
+    if (store == nullptr) return 0;
+    // A null token stays absent: such a directive reaches every section.
+    ByteString* tokenCopy = token != nullptr ? fromCString(token) : nullptr;
+    ByteString* line = fromCString(text);
+    if ((token != nullptr && tokenCopy == nullptr) || line == nullptr || appendChar(line, '\n') != 0 ||
+        pushFront(&store->directives, tokenCopy, line) != 0) {
+        destroy(tokenCopy);
+        destroy(line);
+        return 0;
+    }
+    return 1;
+}
+
+const char* getShader(const char* key) {
+    if (store == nullptr) return nullptr;
+    ByteString* requestedKey = fromCString(key);
+    ByteStringList* keyParts = split(requestedKey, '.');
+    if (keyParts == nullptr || keyParts->entries[0] == nullptr) {
+        recordError(format("Malformed effect key key '%s'.", key != nullptr ? key : "(null)"));
+        destroyList(keyParts);
+        destroy(requestedKey);
+        return nullptr;
+    }
+    const ByteString* effectName = keyParts->entries[0];
+    if (!isLoaded(effectName)) {
+        ByteString* text = loadEffect(effectName);
+        if (text != nullptr) sliceEffect(effectName, text, store->directives, &store->sections);
+    }
+    const ByteString* found = lookUp(requestedKey);
+    if (found == nullptr) recordError(format("Could not find shader with key '%s'.", key));
+    destroyList(keyParts);
+    destroy(requestedKey);
+    return found != nullptr ? found->data : nullptr;
+}
+
+const ByteString* lastError() { return store != nullptr ? store->lastError : nullptr; }
+
+void release() {
+    if (store == nullptr) return;
+    destroy(store->lastError);
+    releaseChain(store->directives);
+    releaseChain(store->sections);
+    releaseChain(store->loadedEffects);
+    releaseChain(store->searchPaths);
+    allocation::release(store);
+    store = nullptr;
+}
+
+}  // namespace shaderstore

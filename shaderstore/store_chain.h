@@ -1,0 +1,21 @@
+#pragma once
+
+#include "bytestring.h"
+
+// The one node kind of every chain in the store: two strings and a link.
+// Chains grow at the front only, so a walk meets the newest node first.
+struct ChainNode {
+    ByteString* first;
+    ByteString* second;  // absent in the chain of loaded effect names
+    ChainNode* next;
+};
+
+namespace shaderstore {
+
+// Puts a node holding first and second in front of chain. 0 on success, when
+// the node owns both strings; -1 when memory ran out, and the caller keeps them.
+int pushFront(ChainNode** chain, ByteString* first, ByteString* second);
+// Releases every node of chain and the strings they hold.
+void releaseChain(ChainNode* chain);
+
+}  // namespace shaderstore

@@ -1,0 +1,108 @@
+// When memory runs out anywhere inside the store, it must answer null or the
+// complete text, never a partial one, stay usable, and lose no block.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "allocation_harness.h"
+#include "shaderstore.h"
+#include "shaderstore_effect_files.h"
+
+using namespace shaderstore;
+using Failure = AllocationHarness::Failure;
+
+namespace {
+
+const char* const effectText =
+    "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n"
+    "--tf.VS\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n";
+const std::string particleText = "#version 150\n#define VERTEX\n#line 1\nvoid main(){}\n";
+
+bool isFailureMessage(const std::string& error) {
+    return error == "<none>" || error == "Could not find shader with key 'Shaders.Particle.VS'." ||
+           error == "Malformed effect key key 'Shaders.Particle.VS'.";
+}
+
+void setUpStore(const EffectDirectory& directory) {
+    ASSERT_EQ(create(), 1);
+    ASSERT_EQ(addPath(directory.prefix("assets").c_str(), ".glsl"), 1);
+    ASSERT_EQ(addDirective("*", "#version 150"), 1);
+    ASSERT_EQ(addDirective("VS", "#define VERTEX"), 1);
+}
+
+}  // namespace
+
+TEST(AllocationFailure, GetShaderOnARealEffectFile) {
+    EffectDirectory directory;
+    directory.write("assets/Shaders.glsl", effectText);
+    AllocationHarness harness;
+    int requests = exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+        setUpStore(directory);
+        h.arm(failure, k);
+        const char* text = getShader("Shaders.Particle.VS");
+        h.disarm();
+        if (text != nullptr) {
+            EXPECT_EQ(std::string(text), particleText);
+        } else {
+            EXPECT_PRED1(isFailureMessage, lastErrorText());
+            if (failure == Failure::FromOn) {
+                // Whether or not the effect was recorded, a retry gives all or nothing.
+                std::string retried = shaderText("Shaders.Particle.VS");
+                EXPECT_TRUE(retried == particleText || retried == "<null>") << retried;
+            }
+        }
+        // The other sections are whole, or absent when the slicing failed.
+        std::string other = shaderText("Shaders.tf.VS");
+        EXPECT_TRUE(other == "<null>" ||
+                    other == "#version 150\n#define VERTEX\n#line 7\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n\n")
+            << other;
+        release();
+    });
+    EXPECT_GT(requests, 20);
+}
+
+// Set-up calls either store what they were given or report 0 and store nothing.
+TEST(AllocationFailure, CreateAddPathAndAddDirective) {
+    EffectDirectory directory;
+    directory.write("assets/Shaders.glsl", effectText);
+    AllocationHarness harness;
+    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+        h.arm(failure, k);
+        int created = create();
+        int pathAdded = addPath(directory.prefix("assets").c_str(), ".glsl");
+        int starAdded = addDirective("*", "#version 150");
+        int vertexAdded = addDirective("VS", "#define VERTEX");
+        h.disarm();
+        if (created == 0) {
+            EXPECT_EQ(pathAdded + starAdded + vertexAdded, 0);
+            EXPECT_EQ(getShader("Shaders.Particle.VS"), nullptr);
+            return;
+        }
+        directory.write("Shaders", "--Particle.VS\nfrom the working directory\n");
+        std::string expected = std::string(starAdded ? "#version 150\n" : "") + (vertexAdded ? "#define VERTEX\n" : "") +
+                               (pathAdded ? "#line 1\nvoid main(){}\n" : "#line 0\nfrom the working directory\n\n");
+        EXPECT_EQ(shaderText("Shaders.Particle.VS"), expected);
+        directory.remove("Shaders");
+        release();
+    });
+}
+
+// Two effects loaded in turn with failures during the second: the first's sections stay intact.
+TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
+    EffectDirectory directory;
+    directory.write("assets/Shaders.glsl", effectText);
+    directory.write("assets/Other.glsl", "--Main\nother\n");
+    AllocationHarness harness;
+    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+        setUpStore(directory);
+        ASSERT_EQ(shaderText("Shaders.Particle.VS"), particleText);
+        h.arm(failure, k);
+        const char* other = getShader("Other.Main");
+        h.disarm();
+        if (other != nullptr) {
+            EXPECT_STREQ(other, "#version 150\n#line 0\nother\n\n");
+        }
+        EXPECT_EQ(shaderText("Shaders.Particle.VS"), particleText);
+        release();
+    });
+}

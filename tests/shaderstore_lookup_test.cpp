@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shaderstore.h"
+#include "shaderstore_effect_files.h"
+
+using namespace shaderstore;
+
+// The longest stored key that begins the request wins, whatever the "." boundaries.
+TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--Part\np\n--Particle.VS\nvs\n--Particle\nparticle\n");
+    create();
+    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#line 2\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS.debug"), "#line 2\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VSX"), "#line 2\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.FS"), "#line 4\nparticle\n\n");
+    EXPECT_EQ(shaderText("Shaders.Partial"), "#line 0\np\n");
+    EXPECT_EQ(shaderText("Shaders.Par"), "<null>");
+    EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.Par'.");
+}
+
+// A stored key longer than the request never answers it.
+TEST(Lookup, NeverAnswersWithALongerKey) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--Particle.VS\nvs\n");
+    create();
+    EXPECT_EQ(shaderText("Shaders.Particle"), "<null>");
+    EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.Particle'.");
+}
+
+// A key without "." names its effect by the whole key: the effect loads, no section answers.
+TEST(Lookup, AKeyWithoutADotLoadsTheEffectButFindsNothing) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\na\n");
+    create();
+    EXPECT_EQ(shaderText("Shaders"), "<null>");
+    EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders'.");
+    directory.remove("Shaders");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");  // sliced by the first request
+}
+
+// Only sections of the requested effect can answer.
+TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother) {
+    EffectDirectory directory;
+    directory.write("One", "--A\none\n");
+    directory.write("Two", "--B\ntwo\n");
+    create();
+    EXPECT_EQ(shaderText("One.A"), "#line 0\none\n\n");
+    EXPECT_EQ(shaderText("Two.A"), "<null>");
+    EXPECT_EQ(shaderText("Two.B"), "#line 0\ntwo\n\n");
+    EXPECT_EQ(shaderText("One.B"), "<null>");
+}
+
+// Each effect file is read once: later requests, answered or not, use what was sliced.
+TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\noriginal\n");
+    create();
+    const char* first = getShader("Shaders.A");
+    ASSERT_NE(first, nullptr);
+    directory.write("Shaders", "--A\nchanged\n--B\nnew\n");
+    EXPECT_EQ(getShader("Shaders.A"), first);
+    EXPECT_STREQ(first, "#line 0\noriginal\n\n");
+    EXPECT_EQ(shaderText("Shaders.B"), "<null>");
+    EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.B'.");
+}
+
+// A file that opens but holds nothing still counts as loaded.
+TEST(LoadOnce, AnEmptyFileIsLoadedWithNoSections) {
+    EffectDirectory directory;
+    directory.write("Empty", "");
+    create();
+    EXPECT_EQ(shaderText("Empty.A"), "<null>");
+    directory.write("Empty", "--A\na\n");
+    EXPECT_EQ(shaderText("Empty.A"), "<null>");
+}
+
+// Newest path first, the default (the bare name in the working directory) last.
+TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\ndefault\n");
+    directory.write("old/Shaders.glsl", "--A\nold\n");
+    directory.write("new/Shaders.fx", "--A\nnew\n");
+    create();
+    addPath(directory.prefix("old").c_str(), ".glsl");
+    addPath(directory.prefix("new").c_str(), ".fx");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nnew\n\n");
+    directory.write("Solo", "--A\nsolo default\n");
+    EXPECT_EQ(shaderText("Solo.A"), "#line 0\nsolo default\n\n");
+}
+
+// A search in which nothing opened records nothing: a later request searches
+// again, with a path added since tried first.
+TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
+    EffectDirectory directory;
+    create();
+    addPath(directory.prefix("first").c_str(), ".glsl");
+    EXPECT_EQ(shaderText("Fx.A"), "<null>");
+    EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Fx.A'.");
+
+    directory.write("Fx", "--A\ndefault\n");
+    directory.write("first/Fx.glsl", "--A\nfirst\n");
+    directory.write("second/Fx.glsl", "--A\nsecond\n");
+    addPath(directory.prefix("second").c_str(), ".glsl");
+    EXPECT_EQ(shaderText("Fx.A"), "#line 0\nsecond\n\n");
+}
