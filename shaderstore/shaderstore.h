@@ -15,7 +15,8 @@ int addDirective(const char* token, const char* text);
 // The NUL-terminated source of the section whose key is the longest prefix of
 // key; owned by the store and valid until the process ends. Null on failure.
 const char* getShader(const char* key);
-// The text of the most recent failure; null until one happened.
+// The text of the most recent failure; null until one happened, and when memory
+// ran out while making that text.
 const ByteString* lastError();
 
 // A byte that may stand in a section name: A-Z, a-z, 0-9, "_" and ".".
