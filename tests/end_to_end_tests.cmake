@@ -1,1 +1,32 @@
-# owned by the end_to_end_tests suite
+# The host: mouse translation alone, then window, context and frame step on
+# a display, then the real executable driven from outside.
+
+vanteel_test(host_mouse_input_test host_mouse_input_test.cpp)
+target_link_libraries(host_mouse_input_test PRIVATE vanteel_input)
+
+# Links the host without the demo: the test supplies the demo's entry points.
+vanteel_test(host_window_test host_window_test.cpp debug_capture.cpp)
+target_link_libraries(host_window_test PRIVATE vanteel_glfw_host)
+
+# The driver needs the distribution's Python, which has its X bindings.
+find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+set(driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_demo.py)
+set(real_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
+set(probe_effect_file ${CMAKE_CURRENT_SOURCE_DIR}/e2e/probe_shaders.glsl)
+
+function(vanteel_end_to_end_test name executable case)
+  add_test(NAME end_to_end.${name}
+           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${driver} ${case} $<TARGET_FILE:${executable}> ${ARGN})
+  # Each case starts its own X server, but runs alone: the software renderer
+  # already keeps every core busy, and the input checks wait on its frame rate.
+  set_tests_properties(end_to_end.${name} PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run)
+endfunction()
+
+vanteel_end_to_end_test(startup vanteel startup ${real_effect_file})
+vanteel_end_to_end_test(input vanteel input ${probe_effect_file})
+vanteel_end_to_end_test(close_by_window_manager vanteel close ${probe_effect_file})
+vanteel_end_to_end_test(window_destroyed vanteel destroy ${probe_effect_file})
+vanteel_end_to_end_test(missing_effect_file vanteel missing-effect)
+vanteel_end_to_end_test(no_display vanteel no-display)
+vanteel_end_to_end_test(core_profile_startup vanteel_core_profile startup ${real_effect_file})
+vanteel_end_to_end_test(core_profile_input vanteel_core_profile input ${probe_effect_file})

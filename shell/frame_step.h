@@ -1,0 +1,13 @@
+#pragma once
+
+#include "frame_clock.h"
+
+#include <cstdint>
+
+// Shows the back buffer; each host supplies its own.
+using PresentFrame = void (*)();
+
+// One frame of the main loop, the same on every platform: the time since the
+// previous frame goes to update, then render, present, and any OpenGL error
+// left pending is fatal. `now` is the timer reading taken for this frame.
+void runFrame(FrameClock* clock, int64_t now, PresentFrame present);

@@ -1,0 +1,70 @@
+#include "glfw_input.h"
+
+#include "mouse_input.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cmath>
+
+static MouseInput mouseInput;
+static int handledEventCount;
+static int quitRequest;
+
+static int64_t nowInMilliseconds()
+{
+    return static_cast<int64_t>(glfwGetTimerValue() * 1000 / glfwGetTimerFrequency());
+}
+
+static void deliver(MouseDelivery delivery)
+{
+    if (delivery.deliver)
+        handleMouse(delivery.x, delivery.y, delivery.kind);
+}
+
+static void onKey(GLFWwindow*, int key, int, int action, int)
+{
+    ++handledEventCount;
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+        quitRequest = 1;
+}
+
+static void onMouseButton(GLFWwindow* window, int button, int action, int)
+{
+    ++handledEventCount;
+    if (button != GLFW_MOUSE_BUTTON_LEFT)
+        return;
+    double x = 0, y = 0;
+    glfwGetCursorPos(window, &x, &y);
+    int pixelX = static_cast<int>(std::floor(x));
+    int pixelY = static_cast<int>(std::floor(y));
+    if (action == GLFW_PRESS)
+        deliver(pressLeftButton(&mouseInput, pixelX, pixelY, nowInMilliseconds()));
+    else
+        deliver(releaseLeftButton(&mouseInput, pixelX, pixelY));
+}
+
+static void onCursorMove(GLFWwindow*, double x, double y)
+{
+    ++handledEventCount;
+    deliver(movePointer(&mouseInput, static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))));
+}
+
+static void onClose(GLFWwindow*) { ++handledEventCount; }
+
+void connectInput(GLFWwindow* window, int clientWidth, int clientHeight)
+{
+    mouseInput = startMouseInput(clientWidth, clientHeight);
+    glfwSetKeyCallback(window, onKey);
+    glfwSetMouseButtonCallback(window, onMouseButton);
+    glfwSetCursorPosCallback(window, onCursorMove);
+    glfwSetWindowCloseCallback(window, onClose);
+}
+
+int takeHandledEventCount()
+{
+    int count = handledEventCount;
+    handledEventCount = 0;
+    return count;
+}
+
+int quitRequested() { return quitRequest; }

@@ -1,0 +1,13 @@
+#pragma once
+
+struct GLFWwindow;
+
+// Routes the window's events to the demo: the left button and the pointer
+// become mouse events, Escape a quit request.
+void connectInput(GLFWwindow* window, int clientWidth, int clientHeight);
+
+// How many events reached the input handlers since the previous call; the
+// main loop draws no frame in an iteration that handled any.
+int takeHandledEventCount();
+
+int quitRequested();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "scene.h"
+
+struct GLFWwindow;
+
+// Starts GLFW; without a display to connect to this is fatal.
+void startWindowSystem();
+
+// The one demo window, borderless, centred on the primary monitor, with its
+// OpenGL context current. A core profile is asked for only when coreProfile
+// is set; otherwise the context is made the legacy way.
+GLFWwindow* createDemoWindow(AppConfig config, int coreProfile);

@@ -1,0 +1,171 @@
+// The host's window, context preparation and frame step on a real display.
+// The demo's entry points are replaced by recorders, so the host is tested
+// alone.
+
+#include "debug_capture.h"
+#include "frame_step.h"
+#include "gl_context.h"
+#include "glfw_window.h"
+#include "particles.h"
+#include "scene.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+static std::vector<std::string> calls;
+static bool renderRaisesGlError;
+
+// An invalid enumerant: raises GL_INVALID_ENUM wherever it is called.
+static void raiseGlError() { glEnable(0xFFFF); }
+
+void initialise() { calls.push_back("initialise"); }
+void update(uint32_t elapsedMicroseconds) { calls.push_back("update " + std::to_string(elapsedMicroseconds)); }
+void render()
+{
+    calls.push_back("render");
+    if (renderRaisesGlError)
+        raiseGlError();
+}
+
+static void recordPresent() { calls.push_back("present"); }
+
+static GLFWwindow* openWindow(int coreProfile)
+{
+    startWindowSystem();
+    GLFWwindow* window = createDemoWindow(appConfig(), coreProfile);
+    loadOpenGlEntryPoints();
+    if (coreProfile)
+        prepareCoreProfileContext();
+    return window;
+}
+
+// Guards size, placement and style: a drawable of exactly the configured
+// size, centred on the primary monitor with halves that truncate, no border.
+TEST(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
+{
+    GLFWwindow* window = openWindow(0);
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 1024);
+
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* screen = glfwGetVideoMode(monitor);
+    int monitorX = 0, monitorY = 0, x = 0, y = 0;
+    glfwGetMonitorPos(monitor, &monitorX, &monitorY);
+    glfwGetWindowPos(window, &x, &y);
+    EXPECT_EQ(x, monitorX + screen->width / 2 - 512);
+    EXPECT_EQ(y, monitorY + screen->height / 2 - 512);
+
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_DECORATED), GLFW_FALSE);
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_RESIZABLE), GLFW_FALSE);
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_VISIBLE), GLFW_TRUE);
+    EXPECT_EQ(glfwGetCurrentContext(), window);
+}
+
+// Guards the default: the legacy context the demo was written for, not a
+// core one that would need a vertex array object.
+TEST(DemoWindow, MakesALegacyContextUnlessACoreProfileIsAskedFor)
+{
+    GLFWwindow* window = openWindow(0);
+    EXPECT_NE(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
+}
+
+TEST(DemoWindow, CoreProfileIsAForwardCompatible32Context)
+{
+    GLFWwindow* window = openWindow(1);
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
+    EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_FORWARD_COMPAT), GLFW_TRUE);
+    int major = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MAJOR);
+    int minor = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MINOR);
+    EXPECT_TRUE(major > 3 || (major == 3 && minor >= 2)) << major << "." << minor;
+}
+
+// Guards the one line printed at start-up: the driver's version, whole,
+// in one write, with the entry points beyond OpenGL 1.1 loaded.
+TEST(OpenGlEntryPoints, AreLoadedAndTheDriverVersionIsPrintedOnce)
+{
+    startWindowSystem();
+    createDemoWindow(appConfig(), 0);
+    DebugCapture capture;
+    loadOpenGlEntryPoints();
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(capture.writes(), (std::vector<std::string>{"OpenGL Version: " + std::string(version) + "\n"}));
+    EXPECT_NE(glGenBuffers, nullptr);
+    EXPECT_NE(glBeginTransformFeedback, nullptr);
+    EXPECT_NE(glBlendFuncSeparate, nullptr);
+}
+
+static GLenum drawThreePoints()
+{
+    GLuint buffer = 0;
+    const float points[] = {0, 0, 0, 0.5f, 0, 0, 0, 0.5f, 0};
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof points, points, GL_STATIC_DRAW);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_POINTS, 0, 3);
+    return glGetError();
+}
+
+// Guards the core-profile preparation: nothing left pending from GLEW, and
+// drawing from attribute arrays works, which a core context refuses without
+// a bound vertex array object.
+TEST(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
+{
+    startWindowSystem();
+    createDemoWindow(appConfig(), 1);
+    loadOpenGlEntryPoints();
+    prepareCoreProfileContext();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
+{
+    startWindowSystem();
+    createDemoWindow(appConfig(), 1);
+    loadOpenGlEntryPoints();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_INVALID_OPERATION));
+}
+
+// Guards the frame's order and its clock: the time since the previous
+// reading goes to update, then render, then present; the reading advances.
+TEST(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
+{
+    openWindow(0);
+    FrameClock clock = {1000000, 250};
+    runFrame(&clock, 250 + 16667, recordPresent);
+    runFrame(&clock, 250 + 16667 + 33000, recordPresent);
+    EXPECT_EQ(calls, (std::vector<std::string>{"update 16667", "render", "present", "update 33000", "render",
+                                               "present"}));
+    EXPECT_EQ(clock.previousReading, 250 + 16667 + 33000);
+}
+
+static void runOneFrame(int coreProfile, PresentFrame present)
+{
+    openWindow(coreProfile);
+    FrameClock clock = {1000000, 0};
+    runFrame(&clock, 1000, present);
+}
+
+// Guards the error check's place: after presenting, so an error raised while
+// presenting is caught too, and fatal with the frame's own message.
+TEST(FrameStep, AnOpenGlErrorPendingAfterPresentingIsFatal)
+{
+    EXPECT_EXIT(runOneFrame(0, raiseGlError), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+}
+
+TEST(FrameStep, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
+{
+    renderRaisesGlError = true;
+    EXPECT_EXIT(runOneFrame(1, recordPresent), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+}
