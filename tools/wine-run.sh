@@ -24,4 +24,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
+# A server started here, apart from the program, holds none of its output
+# streams open: a test runner waiting for them to close would otherwise wait
+# for the server to linger out. It stays a while for the next program.
+wineserver --persistent=30 </dev/null >/dev/null 2>&1 || true
+
 exec wine "$@"

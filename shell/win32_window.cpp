@@ -1,0 +1,90 @@
+#include "win32_window.h"
+
+#include "diagnostics.h"
+#include "win32_pixel_format.h"
+#include "win32_window_procedure.h"
+
+const char* const HostWindowClassName = "Kov App";
+
+constexpr DWORD HostWindowStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
+// Only used to turn the client size into a window size.
+constexpr DWORD HostSizingExtendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+
+void registerHostWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_CLASSDC | CS_DBLCLKS;
+    windowClass.lpfnWndProc = hostWindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = HostWindowClassName;
+    RegisterClassExA(&windowClass);
+}
+
+void unregisterHostWindowClass(HINSTANCE instance) { UnregisterClassA(HostWindowClassName, instance); }
+
+WindowPlacement placeHostWindow(int clientWidth, int clientHeight, int screenWidth, int screenHeight)
+{
+    RECT bounds;
+    SetRect(&bounds, 0, 0, clientWidth, clientHeight);
+    AdjustWindowRectEx(&bounds, HostWindowStyle, FALSE, HostSizingExtendedStyle);
+    int width = bounds.right - bounds.left;
+    int height = bounds.bottom - bounds.top;
+    return {screenWidth / 2 - width / 2, screenHeight / 2 - height / 2, width, height};
+}
+
+static HWND createWindowAt(WindowPlacement placement)
+{
+    return CreateWindowExA(0, HostWindowClassName, HostWindowClassName, HostWindowStyle, placement.x, placement.y,
+                           placement.width, placement.height, nullptr, nullptr, nullptr, nullptr);
+}
+
+static WindowPlacement centredPlacement(const AppConfig& config)
+{
+    return placeHostWindow(config.width, config.height, GetSystemMetrics(SM_CXSCREEN),
+                           GetSystemMetrics(SM_CYSCREEN));
+}
+
+HostWindow createHostWindow(const AppConfig& config)
+{
+    HWND window = createWindowAt(centredPlacement(config));
+    return {window, GetDC(window)};
+}
+
+void attachRenderingContext(HostWindow window, int format)
+{
+    PIXELFORMATDESCRIPTOR descriptor = hostPixelFormatDescriptor();
+    if (format == 0)
+        format = ChoosePixelFormat(window.deviceContext, &descriptor);
+    SetPixelFormat(window.deviceContext, format, &descriptor);
+    wglMakeCurrent(window.deviceContext, wglCreateContext(window.deviceContext));
+}
+
+HostWindow switchToMultisampleWindow(HostWindow first, const AppConfig& config)
+{
+    // Through void*: the generic PROC type does not convert to the real one
+    // without a cast-function-type warning.
+    auto choosePixelFormat = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(
+        reinterpret_cast<void*>(wglGetProcAddress("wglChoosePixelFormatARB")));
+    if (!choosePixelFormat)
+        fatalError("Could not load function pointer for 'wglChoosePixelFormatARB'.  Is your driver properly "
+                   "installed?");
+    return applyMultisampleFormat(first, searchMultisamplePixelFormat(first.deviceContext, choosePixelFormat), config);
+}
+
+HostWindow applyMultisampleFormat(HostWindow first, int format, const AppConfig& config)
+{
+    if (format == 0)
+        return first;
+
+    // A window's pixel format is set once, so the format needs a new window.
+    // The first context is left alone.
+    DestroyWindow(first.window);
+    WindowPlacement placement = centredPlacement(config);
+    HWND window = createWindowAt(placement);
+    SetWindowPos(window, nullptr, placement.x, placement.y, placement.width, placement.height, 0);
+    HostWindow second = {window, GetDC(window)};
+    attachRenderingContext(second, format);
+    return second;
+}
