@@ -272,6 +272,9 @@ def case_input(screen, demo):
     """The probe effect file: every mouse rule, read off the screen."""
     window = screen.window_named("Vanteel", demo)
     run_probe_checks(screen, demo, window)
+    demo.xdotool("key", "q", "space", "Return", "alt+F4", "ctrl+c")
+    time.sleep(1)
+    expect(demo.process.poll() is None, "a key other than Escape ended the demo")
     escape_ends_with_status_0(screen, demo, window)
 
 
