@@ -17,8 +17,9 @@ void loadOpenGlEntryPoints()
 
 void prepareCoreProfileContext()
 {
-    // GLEW asks a core context for the legacy extension string, which leaves
-    // an error behind that the first frame would otherwise take as its own.
+    // GLEW releases before 2.0 ask a core context for the legacy extension
+    // string, which leaves an error behind that the first frame would
+    // otherwise take as its own.
     while (glGetError() != GL_NO_ERROR) {
     }
     GLuint vertexArray = 0;
