@@ -17,7 +17,7 @@ void loadOpenGlEntryPoints()
 
 void prepareCoreProfileContext()
 {
-    // GLEW releases before 2.0 ask a core context for the legacy extension
+    // Older GLEW releases ask a core context for the legacy extension
     // string, which leaves an error behind that the first frame would
     // otherwise take as its own.
     while (glGetError() != GL_NO_ERROR) {
