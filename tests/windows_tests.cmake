@@ -6,8 +6,8 @@ vanteel_test(win32_window_procedure_test win32_window_procedure_test.cpp
 target_include_directories(win32_window_procedure_test PRIVATE
   ${PROJECT_SOURCE_DIR}/shell ${PROJECT_SOURCE_DIR}/demo)
 
-# Real windows of the host's class: they take turns on the desktop with the
-# end-to-end cases below, which look windows of that class up.
+# Real windows of the host's class, which the window tests look up: one
+# test at a time on the shared display.
 add_executable(win32_window_test win32_window_test.cpp)
 target_link_libraries(win32_window_test PRIVATE vanteel_win32_host GTest::gtest_main)
 gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOURCE_LOCK windows_desktop)
@@ -15,11 +15,24 @@ gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOUR
 # Reads another process's window the way a user's tools would see it.
 add_executable(win32_window_probe win32_window_probe.cpp)
 
-# The real executable under Wine, driven through the X server. The cases
-# share one desktop, so they take turns.
-foreach(case version window drag escape close alt-f4 missing-effect multisampling)
+# The real executable under Wine, each case on a private X server, driven
+# from outside. The cases share one Wine prefix, so they take turns.
+find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+set(windows_driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_windows_demo.py)
+set(real_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
+set(probe_effect_file ${CMAKE_CURRENT_SOURCE_DIR}/e2e/probe_shaders.glsl)
+
+function(vanteel_windows_end_to_end_test case executable)
   add_test(NAME windows_end_to_end.${case}
-    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_end_to_end.sh ${case}
-      $<TARGET_FILE:vanteel> $<TARGET_FILE:vanteel_multisampling> $<TARGET_FILE:win32_window_probe>)
-  set_tests_properties(windows_end_to_end.${case} PROPERTIES RESOURCE_LOCK windows_desktop TIMEOUT 120)
-endforeach()
+           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${windows_driver} ${case} $<TARGET_FILE:${executable}>
+                   $<TARGET_FILE:win32_window_probe> ${ARGN})
+  set_tests_properties(windows_end_to_end.${case} PROPERTIES TIMEOUT 180 RESOURCE_LOCK windows_end_to_end)
+endfunction()
+
+vanteel_windows_end_to_end_test(startup vanteel ${real_effect_file})
+vanteel_windows_end_to_end_test(input vanteel ${probe_effect_file})
+vanteel_windows_end_to_end_test(close-by-task-bar vanteel ${probe_effect_file})
+vanteel_windows_end_to_end_test(close-by-window-manager vanteel ${probe_effect_file})
+vanteel_windows_end_to_end_test(alt-f4 vanteel ${probe_effect_file})
+vanteel_windows_end_to_end_test(missing-effect vanteel)
+vanteel_windows_end_to_end_test(multisampling vanteel_multisampling ${real_effect_file})

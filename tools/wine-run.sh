@@ -24,9 +24,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
-# A server started here, apart from the program, holds none of its output
-# streams open: a test runner waiting for them to close would otherwise wait
-# for the server to linger out. It stays a while for the next program.
-wineserver --persistent=30 </dev/null >/dev/null 2>&1 || true
+# The server and Wine's background services, started here apart from the
+# program, hold none of its output streams open: a test runner waiting for
+# them to close would otherwise wait for them to linger out. They stay a
+# while for the next program. A server already running refuses to start.
+if wineserver --persistent=30 </dev/null >/dev/null 2>&1; then
+  wine wineboot </dev/null >/dev/null 2>&1
+fi
 
 exec wine "$@"

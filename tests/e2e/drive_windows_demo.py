@@ -1,0 +1,280 @@
+#!/usr/bin/python3
+"""Runs the Windows executable under Wine on a private X server and checks
+what can be seen from outside: the window and its class as another Win32
+program sees them, the pictures, the answers to mouse and keyboard, the exit
+status and the text on the debugger output channel.
+
+    drive_windows_demo.py CASE EXECUTABLE PROBE [EFFECT_FILE]
+
+PROBE is the small Win32 program that describes or closes the demo's window.
+EFFECT_FILE is copied to ../assets/Shaders.glsl as seen from the demo's
+working directory; without it the demo finds no effect file at all. Every
+case runs in a Wine prefix of its own folder next to EXECUTABLE, whose
+server is shut down when the case ends.
+"""
+
+import ast
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from drive_demo import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Failure, Probe, Screen,
+                        changed_pixels, check_window_placement, distinct_colours, escape_ends_with_status_0,
+                        expect, start_x_server)
+
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine-run.sh")
+DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")$')
+
+
+class WineDemo:
+    """One run of the executable under Wine in a fresh directory tree."""
+
+    def __init__(self, executable, effect_file, display_name, debug_channels="+debugstr"):
+        self.root = tempfile.mkdtemp(prefix="vanteel-wine-e2e-")
+        os.mkdir(os.path.join(self.root, "assets"))
+        working_directory = os.path.join(self.root, "run")
+        os.mkdir(working_directory)
+        if effect_file:
+            shutil.copy(effect_file, os.path.join(self.root, "assets", "Shaders.glsl"))
+        self.stderr_path = os.path.join(self.root, "stderr.txt")
+        prefix = os.path.join(os.path.dirname(os.path.abspath(executable)), "wine-e2e")
+        self.environment = dict(os.environ, DISPLAY=display_name, WINEPREFIX=prefix,
+                                WINEDEBUG="-all," + debug_channels)
+        with open(self.stderr_path, "wb") as stderr:
+            self.process = subprocess.Popen([WINE_RUN, os.path.abspath(executable)], cwd=working_directory,
+                                            env=self.environment, stdout=subprocess.DEVNULL, stderr=stderr)
+
+    def stderr(self):
+        with open(self.stderr_path, "rb") as stderr:
+            return stderr.read().decode(errors="replace")
+
+    def debug_writes(self):
+        """Each OutputDebugStringA call's text, in order."""
+        return [ast.literal_eval(match.group(1)) for match in map(DEBUG_WRITE.match, self.stderr().splitlines())
+                if match]
+
+    def wait_for_exit(self):
+        try:
+            return self.process.wait(EXIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the demo still runs {EXIT_SECONDS} s later")
+
+    def xdotool(self, *arguments):
+        subprocess.run(["xdotool", *map(str, arguments)], env=self.environment, check=True,
+                       stdout=subprocess.DEVNULL)
+
+    def win32(self, program, *arguments):
+        """Runs another Win32 program beside the demo; returns its output."""
+        result = subprocess.run([WINE_RUN, os.path.abspath(program), *arguments], env=self.environment,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=EXIT_SECONDS)
+        return result.returncode, result.stdout.decode(errors="replace").replace("\r\n", "\n")
+
+    def finish(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        subprocess.run(["wineserver", "--kill"], env=self.environment, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "--wait"], env=self.environment, stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def check_version_line(demo):
+    writes = demo.debug_writes()
+    expect(any(write.startswith("OpenGL Version: ") and write.endswith("\n") for write in writes),
+           f"no 'OpenGL Version: ' line on the debugger channel, only {writes!r}")
+
+
+def check_class_and_styles(demo, probe):
+    status, report = demo.win32(probe)
+    expect(status == 0, f"the probe found no window of class 'Kov App': {report!r}")
+    facts = dict(line.split(" ", 1) for line in report.splitlines() if " " in line)
+    expect(facts.get("class") == "Kov App", f"class {facts.get('class')!r}")
+    expect(facts.get("caption") == "Vanteel", f"caption {facts.get('caption')!r}")
+    # CS_CLASSDC | CS_DBLCLKS
+    expect(int(facts["class_style"], 16) == 0x48, f"class style {facts['class_style']}")
+    style = int(facts["style"], 16)
+    popup_visible_sysmenu = 0x80000000 | 0x10000000 | 0x00080000
+    caption_frame_border = 0x00C00000 | 0x00040000 | 0x00800000
+    expect(style & popup_visible_sysmenu == popup_visible_sysmenu and not style & caption_frame_border,
+           f"window style {facts['style']}")
+    expect(int(facts["extended_style"], 16) == 0, f"extended style {facts['extended_style']}")
+    expected_client = (f"{CLIENT_SIZE}x{CLIENT_SIZE}+{SCREEN_WIDTH // 2 - CLIENT_SIZE // 2}"
+                       f"+{SCREEN_HEIGHT // 2 - CLIENT_SIZE // 2}")
+    expect(facts.get("client") == expected_client, f"client area {facts.get('client')}, not {expected_client}")
+    expect(facts.get("visible") == "1", "the window is not visible")
+
+
+def check_frames_render(screen, window):
+    left, top = screen.origin_of(window)
+    first = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
+    time.sleep(1.5)
+    second = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
+    expect(distinct_colours(second) > 1, "the window shows a single colour")
+    expect(changed_pixels(first, second) > 0, "the picture stood still: no frames are drawn")
+    return second
+
+
+def case_startup(screen, demo, probe):
+    """The real effect file: version line, window, class, a drag, Escape."""
+    window = screen.window_named("Vanteel", demo)
+    check_version_line(demo)
+    check_window_placement(screen, window)
+    check_class_and_styles(demo, probe)
+    before = check_frames_render(screen, window)
+    left, top = screen.origin_of(window)
+    demo.xdotool("mousemove", "--sync", left + 300, top + 300, "mousedown", 1)
+    for x, y in ((350, 320), (420, 380), (500, 430), (600, 500)):
+        time.sleep(0.4)
+        demo.xdotool("mousemove", "--sync", left + x, top + y)
+    demo.xdotool("mouseup", 1)
+    time.sleep(1)
+    after = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
+    expect(changed_pixels(before, after) > CLIENT_SIZE * CLIENT_SIZE // 100, "a drag left the picture as it was")
+    escape_ends_with_status_0(screen, demo, window)
+
+
+def run_probe_checks(screen, demo, window):
+    """The mouse rules inside the client area. Without a capture of the
+    mouse, a release outside the window goes to whatever lies under the
+    pointer, as on Windows itself, so the drags here stay inside."""
+    probe = Probe(screen, demo, window)
+    centre = CLIENT_SIZE // 2
+    probe.wait_for(centre, centre, "blue", "with no input mLoc is the centre and the button up")
+
+    probe.point_at(200, 300)
+    probe.still(200, 300, "grey", "movement with the button up moved mLoc")
+    probe.still(centre, centre, "blue", "movement with the button up changed the picture")
+
+    probe.point_at(300, 400)
+    started = time.monotonic()
+    demo.xdotool("mousedown", 1)
+    probe.wait_for(300, 400, "red", "a press sets mLoc and mUp 0")
+    probe.settle_seconds = min(max(3 * (time.monotonic() - started), 0.5), 5.0)
+    expect(probe.colour_at(centre, centre) == "grey", "the square stayed at the centre after the press")
+
+    probe.point_at(700, 650)
+    probe.wait_for(700, 650, "red", "a move with the button held moves mLoc")
+    # Far from the diagonal, so swapped halves would show.
+    probe.point_at(1000, 40)
+    probe.wait_for(1000, 40, "red", "a move to the top-right corner moves mLoc there")
+    demo.xdotool("mouseup", 1)
+    probe.wait_for(1000, 40, "blue", "a release sets mUp 1 and leaves mLoc")
+
+    probe.point_at(400, 800)
+    demo.xdotool("mousedown", 1, "mouseup", 1, "mousedown", 1)
+    probe.wait_for(400, 800, "blue", "the first click of a double click moves mLoc")
+    probe.still(400, 800, "blue", "the second press of a double click counted as a press")
+    demo.xdotool("mouseup", 1)
+    probe.point_at(600, 200)
+    demo.xdotool("mousedown", 1)
+    probe.wait_for(600, 200, "red", "a press after a double click is a press")
+    demo.xdotool("mouseup", 1)
+    probe.wait_for(600, 200, "blue", "the release after that press")
+
+
+def case_input(screen, demo, probe):
+    """The probe effect file: the mouse rules as Wine delivers the messages."""
+    window = screen.window_named("Vanteel", demo)
+    run_probe_checks(screen, demo, window)
+    demo.xdotool("key", "q", "space", "Return", "F4", "ctrl+c")
+    time.sleep(1)
+    expect(demo.process.poll() is None, "a key other than Escape ended the demo")
+    escape_ends_with_status_0(screen, demo, window)
+
+
+def expect_closed_with_status_0(demo, how):
+    status = demo.wait_for_exit()
+    expect(status == 0, f"{how} ended the demo with status {status}")
+
+
+def case_close_by_task_bar(screen, demo, probe):
+    screen.window_named("Vanteel", demo)
+    status, report = demo.win32(probe, "close")
+    expect(status == 0, f"the probe could not ask the window to close: {report!r}")
+    expect_closed_with_status_0(demo, "a close from the task bar")
+
+
+def case_close_by_window_manager(screen, demo, probe):
+    window = screen.window_named("Vanteel", demo)
+    screen.close_as_window_manager(window)
+    expect_closed_with_status_0(demo, "a close by the window manager")
+
+
+def case_alt_f4(screen, demo, probe):
+    window = screen.window_named("Vanteel", demo)
+    left, top = screen.origin_of(window)
+    demo.xdotool("mousemove", "--sync", left + 10, top + 10)
+    demo.xdotool("key", "alt+F4")
+    expect_closed_with_status_0(demo, "Alt+F4")
+
+
+def case_missing_effect(screen, demo, probe):
+    status = demo.wait_for_exit()
+    expect(status == 1, f"a missing effect file ended the demo with status {status}")
+    writes = demo.debug_writes()
+    expected = ["Can't find vertex shader: Shaders.Composite.VS\n", "\n"]
+    expect(writes[-2:] == expected, f"the debugger channel ends with {writes[-2:]!r}, not {expected!r}")
+
+
+def case_multisampling(screen, demo, probe):
+    """The test build with multisampling on: the search, a second window
+    and context, then frames."""
+    window = screen.window_named("Vanteel", demo)
+    check_version_line(demo)
+    trace = demo.stderr()
+    searched = re.findall(r"GLX_SAMPLES_ARB: ([0-9a-f]+)", trace)
+    expect(searched and searched[0] == "10", f"the search asked for sample counts {searched}, not from 16 down")
+    expect(all(int(a, 16) == int(b, 16) + 1 for a, b in zip(searched, searched[1:])),
+           f"the search skipped sample counts: {searched}")
+    formats = re.findall(r"wgl:set_pixel_format \([0-9a-fx]+,([0-9]+)\)", trace)
+    expect(len(formats) == 2, f"pixel formats set: {formats}; the window was not re-created with a second one")
+    expect(len(re.findall(r"wglCreateContext ", trace)) == 2, "not exactly two rendering contexts were created")
+    check_class_and_styles(demo, probe)
+    check_frames_render(screen, window)
+    escape_ends_with_status_0(screen, demo, window)
+
+
+CASES = {
+    "startup": case_startup,
+    "input": case_input,
+    "close-by-task-bar": case_close_by_task_bar,
+    "close-by-window-manager": case_close_by_window_manager,
+    "alt-f4": case_alt_f4,
+    "missing-effect": case_missing_effect,
+    "multisampling": case_multisampling,
+}
+
+
+def main(arguments):
+    if len(arguments) not in (3, 4) or arguments[0] not in CASES:
+        sys.exit(__doc__ + "CASE is one of: " + ", ".join(CASES))
+    case, executable, probe = arguments[:3]
+    effect_file = arguments[3] if len(arguments) == 4 else None
+    channels = "+debugstr,+wgl" if case == "multisampling" else "+debugstr"
+    try:
+        server, display_name = start_x_server()
+        demo = None
+        try:
+            demo = WineDemo(executable, effect_file, display_name, channels)
+            CASES[case](Screen(display_name), demo, probe)
+        except Failure:
+            if demo:
+                sys.stderr.write("the demo's standard error:\n" + demo.stderr()[-6000:])
+            raise
+        finally:
+            if demo:
+                demo.finish()
+            server.terminate()
+            server.wait()
+    except Failure as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
