@@ -631,12 +631,16 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
         plan.persistent = persistent;
     };
     auto disarm = [] { plan.countdown = -1; };
+    // Growth has two fallbacks, so one failed allocation cannot make it fail;
+    // these writers allocate nothing else when the source lies elsewhere.
+    auto mustSurvive = [&](int result) { FUZZ_REQUIRE(persistent || result == 0); };
 
     switch (operation) {
         case FailAppendChar: {
             arm();
             int result = bytestring::appendChar(d, byte);
             disarm();
+            mustSurvive(result);
             settleWrite(target, result, before, liveBefore, expected + byte);
             break;
         }
@@ -646,6 +650,8 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
             disarm();
             if (other.string == nullptr)
                 FUZZ_REQUIRE(result == -1);
+            else if (&other != &target)
+                mustSurvive(result);
             settleWrite(target, result, before, liveBefore, expected + otherModel);
             break;
         }
@@ -670,6 +676,7 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
             arm();
             int result = bytestring::insertFill(d, position, count, byte);
             disarm();
+            mustSurvive(result);
             insertExpected(expected, static_cast<size_t>(position), std::string(static_cast<size_t>(count), byte), byte);
             settleWrite(target, result, before, liveBefore, expected);
             break;
@@ -679,6 +686,7 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
             arm();
             int result = bytestring::ensureCapacity(d, wanted);
             disarm();
+            mustSurvive(result);
             settleWrite(target, result, before, liveBefore, expected);
             // The last fallback sizes the buffer exactly as asked.
             FUZZ_REQUIRE(result == -1 || d->capacity >= wanted);

@@ -31,8 +31,10 @@ constexpr Directive Directives[] = {
     {"a.b", "#error dotted token"}, {"Particle", "#define PARTICLE"}, {"fx1", "#define SECOND_EFFECT"},
 };
 
-constexpr size_t MaxAskedLines = 16;
-constexpr size_t MaxSectionKeys = 32;
+// The store keeps every section of every run and walks them all on each
+// request, so each run asks only a handful of keys.
+constexpr size_t MaxAskedLines = 8;
+constexpr size_t MaxSectionKeys = 6;
 
 std::string effectDirectory;
 unsigned effectCounter = 0;
