@@ -102,21 +102,21 @@ void main()
     // Held: a vortex around the pointer, strongest close to it.
     vec3 toPointer = mLoc - position;
     float distance2 = dot(toPointer, toPointer);
-    vec3 pull = toPointer * inversesqrt(distance2 + 0.0025) * (2.5 / (distance2 + 0.3));
-    vec3 spin = vec3(-toPointer.y, toPointer.x, 0.0) * (1.4 / (distance2 + 0.2));
+    vec3 pull = toPointer * inversesqrt(distance2 + 0.0025) * (6.0 / (distance2 + 0.3));
+    vec3 spin = vec3(-toPointer.y, toPointer.x, 0.0) * (3.0 / (distance2 + 0.2));
     velocity += (pull + spin) * TimeStep * (1.0 - mUp);
-    velocity *= exp(-0.6 * TimeStep * (1.0 - mUp));
+    velocity *= exp(-0.8 * TimeStep * (1.0 - mUp));
 
     // Released: one kick away from the pointer, harder for the close ones.
     uint kickState = hash(id ^ 0x68e31da4u);
     vec3 away = -toPointer * inversesqrt(distance2 + 0.0025);
-    velocity += away * explosion * (4.0 / (sqrt(distance2) + 0.35)) * (0.6 + 0.8 * random(kickState));
+    velocity += away * explosion * (8.0 / (sqrt(distance2) + 0.35)) * (0.6 + 0.8 * random(kickState));
 
     float speed = length(velocity);
     if (speed > MaxSpeed)
         velocity *= MaxSpeed / speed;
 
-    vPosition = position + velocity * TimeStep * 0.2;
+    vPosition = position + velocity * TimeStep * 0.35;
     vBirthTime = birthTime;
     vVelocity = velocity;
 }

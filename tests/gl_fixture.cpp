@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -17,10 +19,23 @@ std::string contextKindName(const testing::TestParamInfo<ContextKind>& info)
 
 void PrintTo(ContextKind kind, std::ostream* out) { *out << (kind == ContextKind::Legacy ? "legacy" : "core"); }
 
+static std::string lastGlfwError;
+
+static void recordGlfwError(int, const char* description) { lastGlfwError = description; }
+
 void GlTest::SetUp()
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    ASSERT_EQ(glfwInit(), GLFW_TRUE) << "GL tests need a display (run them under xvfb-run)";
+    glfwSetErrorCallback(recordGlfwError);
+    // Under parallel ctest, Xvfb now and then refuses a connection that the
+    // next attempt gets; a display that is really absent fails every time.
+    int initialised = GLFW_FALSE;
+    for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        initialised = glfwInit();
+    }
+    ASSERT_EQ(initialised, GLFW_TRUE) << lastGlfwError << " (GL tests need a display: run them under xvfb-run)";
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     if (GetParam() == ContextKind::Core) {
@@ -30,7 +45,7 @@ void GlTest::SetUp()
         glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
     }
     window = glfwCreateWindow(1024, 1024, "gl test", nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window, nullptr) << lastGlfwError;
     glfwMakeContextCurrent(window);
 
     glewExperimental = GL_TRUE;
