@@ -1,0 +1,248 @@
+#include "frame_budget_allocation_counter.h"
+#include "frame_budget_gl_calls.h"
+#include "frame_step.h"
+#include "gl_fixture.h"
+#include "mouse_input.h"
+#include "particles.h"
+
+#include <GLFW/glfw3.h>
+#include <gmock/gmock.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+// Light shaders with the demo's interface: the frames below are about what
+// the CPU does, and 700,000 particles through the real effect would make
+// hundreds of frames too slow for a software renderer. The geometry stage
+// emits nothing, so no pass rasterises particles.
+static const char* const budgetEffect = R"(
+--tf.VS
+in vec3 Position;
+in float BirthTime;
+in vec3 Velocity;
+out vec3 vPosition;
+out float vBirthTime;
+out vec3 vVelocity;
+uniform float TimeStep;
+void main()
+{
+    vPosition = Position + Velocity * TimeStep;
+    vBirthTime = BirthTime;
+    vVelocity = Velocity;
+}
+--Particle.VS
+in vec3 Position;
+void main() { gl_Position = vec4(Position, 1.0); }
+--Particle.GS
+layout(points) in;
+layout(points, max_vertices = 1) out;
+void main() {}
+--Particle.FS
+out vec4 fragment;
+void main() { fragment = vec4(1.0); }
+--Composite.VS
+in vec3 Position;
+in vec2 TexCoord;
+out vec2 texCoord;
+void main()
+{
+    texCoord = TexCoord;
+    gl_Position = vec4(Position, 1.0);
+}
+--Composite.FS
+in vec2 texCoord;
+out vec4 fragment;
+uniform sampler2D BackgroundSampler;
+uniform sampler2D ParticlesSampler;
+void main() { fragment = texture(BackgroundSampler, texCoord) + texture(ParticlesSampler, texCoord); }
+--
+)";
+
+static constexpr int64_t FrameStepMicroseconds = 16667;
+// The frames before these may still warm caches up; none is counted.
+static constexpr int FirstFrames = 3;
+
+static GLFWwindow* presentedWindow;
+
+static void present()
+{
+    DriverCall call("present");
+    glfwSwapBuffers(presentedWindow);
+}
+
+class FrameBudgetTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        effects.writeAsset("Shaders.glsl", budgetEffect);
+        installGlCallLog();
+        presentedWindow = window;
+        input = startMouseInput(1024, 1024);
+        initialise();
+        for (int frame = 0; frame < FirstFrames; ++frame)
+            runFrame(&clock, clock.previousReading + FrameStepMicroseconds, present);
+        ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+
+    void runOneFrame() { runFrame(&clock, clock.previousReading + FrameStepMicroseconds, present); }
+
+    // A drag across the window, as the host delivers it between frames.
+    void moveMouse(int frame)
+    {
+        MouseDelivery delivery = {};
+        if (frame % 40 == 0)
+            delivery = pressLeftButton(&input, 100 + frame % 800, 200, frame * 17);
+        else if (frame % 40 == 25)
+            delivery = releaseLeftButton(&input, 100 + frame % 800, 300);
+        else
+            delivery = movePointer(&input, 100 + frame % 800, 200 + frame % 100);
+        if (delivery.deliver)
+            handleMouse(delivery.x, delivery.y, delivery.kind);
+    }
+
+    EffectDirectory effects;
+    FrameClock clock = {1000000, 0};
+    MouseInput input = {};
+};
+INSTANTIATE_FOR_BOTH_CONTEXTS(FrameBudgetTest);
+
+static void addUniform(std::vector<std::string>* calls, const char* name, const char* setter)
+{
+    calls->insert(calls->end(), {"glGetIntegerv", std::string("glGetUniformLocation ") + name, setter});
+}
+
+static void addParticleAttributes(std::vector<std::string>* calls)
+{
+    calls->push_back("glBindBuffer");
+    calls->insert(calls->end(), 3, "glEnableVertexAttribArray");
+    calls->insert(calls->end(), 3, "glVertexAttribPointer");
+}
+
+// The calls one frame makes: update, the background clear, the feedback
+// uniforms, the simulation, particle and composite passes, the present and
+// the error check after it, in the frame algorithm's order.
+static std::vector<std::string> callsOfOneFrame()
+{
+    std::vector<std::string> calls;
+    calls.push_back("glUseProgram");
+    addUniform(&calls, "TimeStep", "glUniform1f");
+
+    calls.insert(calls.end(), {"glBindFramebuffer", "glClearColor", "glClear"});
+
+    calls.push_back("glUseProgram");
+    addUniform(&calls, "Time", "glUniform1f");
+    addUniform(&calls, "mLoc", "glUniform3f");
+    addUniform(&calls, "explosion", "glUniform1f");
+    addUniform(&calls, "mUp", "glUniform1f");
+
+    calls.push_back("glEnable GL_RASTERIZER_DISCARD");
+    addParticleAttributes(&calls);
+    calls.insert(calls.end(), {"glBindBufferBase", "glBeginTransformFeedback", "glDrawArrays",
+                               "glEndTransformFeedback", "glBindBuffer"});
+    calls.insert(calls.end(), 3, "glDisableVertexAttribArray");
+    calls.push_back("glDisable GL_RASTERIZER_DISCARD");
+
+    calls.insert(calls.end(), {"glBindFramebuffer", "glClearColor", "glClear", "glActiveTexture", "glBindTexture",
+                               "glDisable GL_DEPTH_TEST", "glEnable GL_BLEND", "glUseProgram"});
+    addUniform(&calls, "Time", "glUniform1f");
+    addUniform(&calls, "ModelviewProjection", "glUniformMatrix4fv");
+    addUniform(&calls, "Modelview", "glUniformMatrix3fv");
+    addUniform(&calls, "mLoc", "glUniform3f");
+    addUniform(&calls, "mUp", "glUniform1f");
+    addParticleAttributes(&calls);
+    calls.push_back("glDrawArrays");
+    calls.insert(calls.end(), 3, "glDisableVertexAttribArray");
+    calls.insert(calls.end(), {"glDisable GL_BLEND", "glBindTexture", "glDisable GL_DEPTH_TEST", "glBindFramebuffer"});
+
+    calls.insert(calls.end(), {"glActiveTexture", "glBindTexture", "glActiveTexture", "glBindTexture", "glUseProgram"});
+    addUniform(&calls, "BackgroundSampler", "glUniform1i");
+    addUniform(&calls, "ParticlesSampler", "glUniform1i");
+    calls.insert(calls.end(), {"glGetError", "glBindBuffer", "glVertexAttribPointer", "glEnableVertexAttribArray",
+                               "glBindBuffer", "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer",
+                               "glDrawElements", "glGetError"});
+    calls.insert(calls.end(), 3, "glDisableVertexAttribArray");
+    calls.insert(calls.end(), {"glBindTexture", "glActiveTexture", "glBindTexture", "glEnable GL_DEPTH_TEST"});
+
+    calls.insert(calls.end(), {"present", "glGetError"});
+    return calls;
+}
+
+// Guards extra GL work slipping into the frame (a state query, a redundant
+// bind, a per-frame upload) and listed calls going missing, with the mouse
+// both idle and in use.
+TEST_P(FrameBudgetTest, EveryFrameIssuesExactlyTheCallsOfTheFrameAlgorithm)
+{
+    const std::vector<std::string> expected = callsOfOneFrame();
+    for (int frame = 0; frame < 6; ++frame) {
+        if (frame >= 2)
+            moveMouse(frame * 20);
+        startGlCallLog();
+        runOneFrame();
+        stopGlCallLog();
+        EXPECT_THAT(loggedGlCalls(), testing::ElementsAreArray(expected)) << "frame " << frame;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Guards per-frame heap work in the update, the render, the frame step and
+// the mouse path: text formatted, keys built or vectors grown every frame.
+TEST_P(FrameBudgetTest, NoHeapAllocationAcrossHundredsOfFramesAfterTheFirst)
+{
+    startCountingAllocations();
+    for (int frame = 0; frame < 200; ++frame) {
+        moveMouse(frame);
+        runOneFrame();
+    }
+    long allocations = stopCountingAllocations();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Keeps the two tests above honest: the counter must see an allocation made
+// on the frame thread, and ignore the driver's and other threads'.
+TEST_P(FrameBudgetTest, AllocationCounterSeesTheFrameThreadButNotTheDriver)
+{
+    void* (*volatile allocate)(size_t) = std::malloc;
+    std::atomic<int> step{0};
+    std::thread other([&] {
+        while (step.load() == 0) {
+        }
+        std::free(allocate(24));
+        step = 2;
+    });
+
+    startCountingAllocations();
+    std::free(allocate(24));
+    std::string text(64, 'x');
+    asm volatile("" : : "r"(text.data()) : "memory");
+    {
+        DriverCall call("driver");
+        std::free(allocate(24));
+    }
+    step = 1;
+    while (step.load() != 2) {
+    }
+    long allocations = stopCountingAllocations();
+    other.join();
+    EXPECT_EQ(allocations, 2);
+}
+
+// The call list above is only complete if every GL entry point the demo's
+// libraries import passes through the counting layer.
+TEST_P(FrameBudgetTest, EveryGlEntryPointTheDemoImportsIsCounted)
+{
+    std::ifstream list(VANTEEL_DEMO_GL_IMPORTS);
+    ASSERT_TRUE(list) << "missing " << VANTEEL_DEMO_GL_IMPORTS;
+    std::string symbol;
+    int imports = 0;
+    while (list >> symbol) {
+        ++imports;
+        EXPECT_TRUE(isCountedEntryPoint(symbol)) << symbol << " is imported by the demo but not counted";
+    }
+    EXPECT_GT(imports, 20);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+// GPU time of each pass of render(), measured with GL_TIME_ELAPSED queries
+// that are read back a few frames later so that timing never stalls the
+// pipeline. render() itself knows nothing of this: the timer wraps GLEW's
+// entry points in this process and recognises the pass boundaries from the
+// calls render() makes anyway.
+
+enum TimedPass { BackgroundPass, SimulationPass, ParticlePass, CompositePass, TimedPassCount };
+
+extern const char* const TimedPassNames[TimedPassCount];
+
+// Once GLEW is loaded, before initialise().
+void installPassTimer();
+
+// Called by the benchmark's present, after render() and before the swap:
+// closes the composite pass, which ends with render() itself.
+void closeFramePasses();
+
+// Milliseconds of GPU time per pass of one frame.
+struct PassTimes {
+    double milliseconds[TimedPassCount];
+};
+
+// The oldest frame whose queries are due (ready or at least three frames
+// old); false when none is. Call after every frame, and with drain set once
+// the last frame is presented to collect the frames still in flight.
+bool takeFinishedFrame(PassTimes* times, bool drain);
+
+// How often a result was not yet available when it fell due, so that reading
+// it waited on the GPU.
+int passTimerStalls();

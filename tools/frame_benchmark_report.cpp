@@ -1,0 +1,99 @@
+#include "frame_benchmark_report.h"
+
+#include "particles.h"
+
+#include <algorithm>
+#include <cstdio>
+
+Spread spreadOf(std::vector<double> samples)
+{
+    if (samples.empty())
+        return {0, 0, 0};
+    std::sort(samples.begin(), samples.end());
+    size_t middle = samples.size() / 2;
+    double median = samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    return {median, samples.front(), samples.back()};
+}
+
+static std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, a, b, c, d);
+    return text;
+}
+
+static double ratio(double demo, double floor) { return floor > 0 ? demo / floor : 0; }
+
+static std::string tableRow(const char* name, const std::vector<double>& demo, const std::vector<double>& floor)
+{
+    Spread d = spreadOf(demo), f = spreadOf(floor);
+    char text[200];
+    std::snprintf(text, sizeof text, "%-12s %8.3f %8.3f %8.3f   %8.3f %8.3f %8.3f   %6.2f\n", name, d.median, d.min,
+                  d.max, f.median, f.min, f.max, ratio(d.median, f.median));
+    return text;
+}
+
+std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings,
+                           const PipelineFigures& demo, const PipelineFigures& floor)
+{
+    std::string table = "frame benchmark: " + renderer + "\n";
+    table += format("%.0f particles, %.0f warm-up + %.0f measured frames, %.0f run(s) of each pipeline\n", ParticleCount,
+                    settings.warmupFrames, settings.measuredFrames, settings.runs);
+    table += "ms per frame     demo median/min/max          floor median/min/max   demo/floor\n";
+    table += tableRow("wall", demo.wallMilliseconds, floor.wallMilliseconds);
+    for (int pass = 0; pass < TimedPassCount; ++pass)
+        table += tableRow((std::string("gpu ") + TimedPassNames[pass]).c_str(), demo.passMilliseconds[pass],
+                          floor.passMilliseconds[pass]);
+    table += tableRow("first frame", demo.firstFrameMilliseconds, floor.firstFrameMilliseconds);
+    table += format("peak RSS     %8.1f MiB demo, %.1f MiB floor\n", demo.peakResidentMebibytes,
+                    floor.peakResidentMebibytes);
+    table += format("query read-backs that waited: %.0f demo, %.0f floor\n", demo.stalls, floor.stalls);
+    return table;
+}
+
+static std::string jsonSpread(const std::vector<double>& samples)
+{
+    Spread s = spreadOf(samples);
+    return format("{\"median\": %.4f, \"min\": %.4f, \"max\": %.4f}", s.median, s.min, s.max);
+}
+
+static std::string jsonPipeline(const PipelineFigures& figures)
+{
+    std::string json = "{\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) + ",\n    \"gpu_ms\": {";
+    for (int pass = 0; pass < TimedPassCount; ++pass)
+        json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
+                "\": " + jsonSpread(figures.passMilliseconds[pass]);
+    json += "},\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds);
+    json += format(",\n    \"peak_rss_mib\": %.1f,\n    \"query_stalls\": %.0f\n  }", figures.peakResidentMebibytes,
+                   figures.stalls);
+    return json;
+}
+
+static std::string jsonEscaped(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            escaped += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20)
+            escaped += c;
+    }
+    return escaped;
+}
+
+std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings,
+                          const PipelineFigures& demo, const PipelineFigures& floor)
+{
+    std::string json = "{\n  \"renderer\": \"" + jsonEscaped(renderer) + "\",\n";
+    json += format("  \"particles\": %.0f,\n  \"warmup_frames\": %.0f,\n  \"measured_frames\": %.0f,\n  \"runs\": %.0f,\n",
+                   ParticleCount, settings.warmupFrames, settings.measuredFrames, settings.runs);
+    json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";
+    json += "  \"demo_over_floor\": {" +
+            format("\"frame\": %.3f", ratio(spreadOf(demo.wallMilliseconds).median, spreadOf(floor.wallMilliseconds).median));
+    for (int pass = 0; pass < TimedPassCount; ++pass)
+        json += std::string(", \"") + TimedPassNames[pass] + "\": " +
+                format("%.3f", ratio(spreadOf(demo.passMilliseconds[pass]).median,
+                                     spreadOf(floor.passMilliseconds[pass]).median));
+    json += "}\n}\n";
+    return json;
+}
