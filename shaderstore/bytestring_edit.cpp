@@ -43,7 +43,9 @@ int concatenate(ByteString* destination, const ByteString* source) {
 
 int appendChar(ByteString* destination, char c) {
     if (!isWritable(destination) || !fitsWithTerminator(int64_t{destination->length} + 1)) return -1;
-    if (ensureCapacity(destination, destination->length + 2) != 0) return -1;
+    // Most appends fit: skip the call whose answer would be "no change".
+    if (destination->length + 2 >= destination->capacity && ensureCapacity(destination, destination->length + 2) != 0)
+        return -1;
     destination->data[destination->length] = c;
     destination->length += 1;
     destination->data[destination->length] = 0;
