@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine with the project's private 32-bit prefix:
 #   tools/wine-run.sh program.exe [arguments...]
+# With no program it only creates the prefix and starts the server, which
+# takes long enough the first time to trip a test runner's time limits.
 # The prefix lives in build-windows/wine unless WINEPREFIX says otherwise, and
 # Wine stays silent unless WINEDEBUG asks for a channel.
 set -euo pipefail
@@ -32,4 +34,5 @@ if wineserver --persistent=30 </dev/null >/dev/null 2>&1; then
   wine wineboot </dev/null >/dev/null 2>&1
 fi
 
+[ $# -gt 0 ] || exit 0
 exec wine "$@"
