@@ -54,11 +54,10 @@ void main()
 
 -- Composite.VS
 in vec3 Position;
-in vec2 TexCoord;
 
 void main()
 {
-    gl_Position = vec4(Position + vec3(TexCoord, 0.0) * 0.0, 1.0);
+    gl_Position = vec4(Position, 1.0);
 }
 
 -- Composite.FS

@@ -11,12 +11,23 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <ctime>
 #include <vector>
 
 static GLFWwindow* window;
+
+// CPU time of every thread of this process: a software renderer's work,
+// which unlike wall time does not grow when other processes share the cores.
+static double processCpuMilliseconds()
+{
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-3;
+}
 
 int64_t monotonicNanoseconds()
 {
@@ -29,6 +40,16 @@ static void presentTimedFrame()
 {
     closeFramePasses();
     glfwSwapBuffers(window);
+}
+
+void printRenderer()
+{
+    startWindowSystem();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(64, 64, "probe", nullptr, nullptr);
+    checkCondition(window != nullptr, "Benchmark: no window for the probe.\n");
+    glfwMakeContextCurrent(window);
+    std::printf("%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 }
 
 void runMeasuredFrames(int warmupFrames, int measuredFrames)
@@ -51,7 +72,10 @@ void runMeasuredFrames(int warmupFrames, int measuredFrames)
     // A clock whose counts are microseconds, moved on by the fixed step.
     FrameClock clock = {1000000, 0};
     int frame = 0;
+    double cpuAtWarmupEnd = 0;
     while (frame < totalFrames && !quitRequested()) {
+        if (frame == warmupFrames)
+            cpuAtWarmupEnd = processCpuMilliseconds();
         int64_t start = monotonicNanoseconds();
         glfwPollEvents();
         if (takeHandledEventCount() != 0)
@@ -68,12 +92,16 @@ void runMeasuredFrames(int warmupFrames, int measuredFrames)
     }
     while (framesTimed < frame && takeFinishedFrame(&passTimes[size_t(framesTimed)], true))
         ++framesTimed;
+    const double cpuPerFrame = (processCpuMilliseconds() - cpuAtWarmupEnd) / measuredFrames;
     checkCondition(framesTimed == totalFrames, "Benchmark: stopped after %d of %d frames.\n", framesTimed, totalFrames);
 
     for (int i = warmupFrames; i < totalFrames; ++i) {
         const double* passes = passTimes[size_t(i)].milliseconds;
-        std::printf("frame %.4f %.4f %.4f %.4f %.4f\n", wallMilliseconds[size_t(i)], passes[BackgroundPass],
-                    passes[SimulationPass], passes[ParticlePass], passes[CompositePass]);
+        const double* issued = passTimes[size_t(i)].issueMilliseconds;
+        std::printf("frame %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f\n", wallMilliseconds[size_t(i)],
+                    passes[BackgroundPass], passes[SimulationPass], passes[ParticlePass], passes[CompositePass],
+                    issued[BackgroundPass], issued[SimulationPass], issued[ParticlePass], issued[CompositePass]);
     }
+    std::printf("cpu %.4f\n", cpuPerFrame);
     std::printf("stalls %d\n", passTimerStalls());
 }

@@ -4,7 +4,8 @@
 // reports wall time per frame, GPU time per pass, time to the first frame and
 // peak memory, with the demo/floor ratios, as a table and as JSON.
 //   frame_benchmark [--frames N] [--warmup N] [--runs N] [--json PATH]
-//   frame_benchmark --replay OUTPUT.png
+//   frame_benchmark --replay OUTPUT.png     the scripted replay's last frame
+//   frame_benchmark --probe                 the renderer of the display
 #include "frame_benchmark_child.h"
 #include "frame_benchmark_replay_window.h"
 #include "frame_benchmark_report.h"
@@ -89,11 +90,16 @@ static void collect(const ChildResult& result, PipelineFigures* figures, std::st
             double wall = 0;
             fields >> wall;
             figures->wallMilliseconds.push_back(wall);
-            for (auto& pass : figures->passMilliseconds) {
-                double milliseconds = 0;
-                fields >> milliseconds;
-                pass.push_back(milliseconds);
-            }
+            for (auto* column : {figures->passMilliseconds, figures->issueMilliseconds})
+                for (int pass = 0; pass < TimedPassCount; ++pass) {
+                    double milliseconds = 0;
+                    fields >> milliseconds;
+                    column[pass].push_back(milliseconds);
+                }
+        } else if (kind == "cpu") {
+            double milliseconds = 0;
+            fields >> milliseconds;
+            figures->cpuMilliseconds.push_back(milliseconds);
         } else if (kind == "stalls") {
             int stalls = 0;
             fields >> stalls;
@@ -130,6 +136,10 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "--child") == 0) {
         runMeasuredFrames(positiveArgument(argv[2]), positiveArgument(argv[3]));
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--probe") == 0) {
+        printRenderer();
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) {

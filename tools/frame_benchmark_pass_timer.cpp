@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <ctime>
+
 const char* const TimedPassNames[TimedPassCount] = {"background", "simulation", "particles", "composite"};
 
 // render() binds the background surface, makes the feedback program current,
@@ -22,14 +24,35 @@ static FrameState state = FrameState::Idle;
 static long long framesOpened;
 static long long framesTaken;
 static int stalls;
+// When the open pass began on the frame's thread, and how long each pass of
+// each frame in flight took to issue.
+static int64_t passStartNanoseconds;
+static double issueMilliseconds[QuerySlots][TimedPassCount];
+
+static int64_t nowNanoseconds()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 static GLuint queryOf(TimedPass pass) { return queries[framesOpened % QuerySlots][pass]; }
 
-static void beginPass(TimedPass pass) { glBeginQuery(GL_TIME_ELAPSED, queryOf(pass)); }
-
-static void switchPass(TimedPass next)
+static void beginPass(TimedPass pass)
 {
+    glBeginQuery(GL_TIME_ELAPSED, queryOf(pass));
+    passStartNanoseconds = nowNanoseconds();
+}
+
+static void endPass(TimedPass pass)
+{
+    issueMilliseconds[framesOpened % QuerySlots][pass] = double(nowNanoseconds() - passStartNanoseconds) * 1e-6;
     glEndQuery(GL_TIME_ELAPSED);
+}
+
+static void switchPass(TimedPass previous, TimedPass next)
+{
+    endPass(previous);
     beginPass(next);
 }
 
@@ -40,10 +63,10 @@ static void GLAPIENTRY timedBindFramebuffer(GLenum target, GLuint framebuffer)
         beginPass(BackgroundPass);
         state = FrameState::Background;
     } else if (state == FrameState::Simulation && framebuffer != 0) {
-        switchPass(ParticlePass);
+        switchPass(SimulationPass, ParticlePass);
         state = FrameState::Particles;
     } else if (state == FrameState::Particles && framebuffer == 0) {
-        switchPass(CompositePass);
+        switchPass(ParticlePass, CompositePass);
         state = FrameState::Composite;
     }
     realBindFramebuffer(target, framebuffer);
@@ -52,7 +75,7 @@ static void GLAPIENTRY timedBindFramebuffer(GLenum target, GLuint framebuffer)
 static void GLAPIENTRY timedUseProgram(GLuint program)
 {
     if (state == FrameState::Background) {
-        switchPass(SimulationPass);
+        switchPass(BackgroundPass, SimulationPass);
         state = FrameState::Simulation;
     }
     realUseProgram(program);
@@ -71,7 +94,7 @@ void installPassTimer()
 void closeFramePasses()
 {
     checkCondition(state == FrameState::Composite, "Pass timer: the frame did not reach its composite pass.\n");
-    glEndQuery(GL_TIME_ELAPSED);
+    endPass(CompositePass);
     state = FrameState::Idle;
     ++framesOpened;
 }
@@ -92,6 +115,7 @@ bool takeFinishedFrame(PassTimes* times, bool drain)
         GLuint64 nanoseconds = 0;
         glGetQueryObjectui64v(frame[pass], GL_QUERY_RESULT, &nanoseconds);
         times->milliseconds[pass] = static_cast<double>(nanoseconds) * 1e-6;
+        times->issueMilliseconds[pass] = issueMilliseconds[framesTaken % QuerySlots][pass];
     }
     ++framesTaken;
     return true;

@@ -17,9 +17,13 @@ void installPassTimer();
 // closes the composite pass, which ends with render() itself.
 void closeFramePasses();
 
-// Milliseconds of GPU time per pass of one frame.
+// Milliseconds per pass of one frame: GPU time, and the time the frame's
+// thread spent issuing the pass. A software renderer shades vertices on
+// that thread while it issues the draw, so there the second figure holds the
+// vertex and geometry work that the GPU timer misses.
 struct PassTimes {
     double milliseconds[TimedPassCount];
+    double issueMilliseconds[TimedPassCount];
 };
 
 // The oldest frame whose queries are due (ready or at least three frames

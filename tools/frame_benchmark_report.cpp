@@ -44,6 +44,10 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
     for (int pass = 0; pass < TimedPassCount; ++pass)
         table += tableRow((std::string("gpu ") + TimedPassNames[pass]).c_str(), demo.passMilliseconds[pass],
                           floor.passMilliseconds[pass]);
+    for (int pass = 0; pass < TimedPassCount; ++pass)
+        table += tableRow((std::string("issue ") + TimedPassNames[pass]).c_str(), demo.issueMilliseconds[pass],
+                          floor.issueMilliseconds[pass]);
+    table += tableRow("cpu (runs)", demo.cpuMilliseconds, floor.cpuMilliseconds);
     table += tableRow("first frame", demo.firstFrameMilliseconds, floor.firstFrameMilliseconds);
     table += format("peak RSS     %8.1f MiB demo, %.1f MiB floor\n", demo.peakResidentMebibytes,
                     floor.peakResidentMebibytes);
@@ -63,7 +67,12 @@ static std::string jsonPipeline(const PipelineFigures& figures)
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
                 "\": " + jsonSpread(figures.passMilliseconds[pass]);
-    json += "},\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds);
+    json += "},\n    \"issue_ms\": {";
+    for (int pass = 0; pass < TimedPassCount; ++pass)
+        json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
+                "\": " + jsonSpread(figures.issueMilliseconds[pass]);
+    json += "},\n    \"cpu_ms\": " + jsonSpread(figures.cpuMilliseconds);
+    json += ",\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds);
     json += format(",\n    \"peak_rss_mib\": %.1f,\n    \"query_stalls\": %.0f\n  }", figures.peakResidentMebibytes,
                    figures.stalls);
     return json;
@@ -89,7 +98,9 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
                    ParticleCount, settings.warmupFrames, settings.measuredFrames, settings.runs);
     json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";
     json += "  \"demo_over_floor\": {" +
-            format("\"frame\": %.3f", ratio(spreadOf(demo.wallMilliseconds).median, spreadOf(floor.wallMilliseconds).median));
+            format("\"frame\": %.3f, \"cpu\": %.3f",
+                   ratio(spreadOf(demo.wallMilliseconds).median, spreadOf(floor.wallMilliseconds).median),
+                   ratio(spreadOf(demo.cpuMilliseconds).median, spreadOf(floor.cpuMilliseconds).median));
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(", \"") + TimedPassNames[pass] + "\": " +
                 format("%.3f", ratio(spreadOf(demo.passMilliseconds[pass]).median,

@@ -16,6 +16,8 @@ Spread spreadOf(std::vector<double> samples);
 struct PipelineFigures {
     std::vector<double> wallMilliseconds;
     std::vector<double> passMilliseconds[TimedPassCount];
+    std::vector<double> issueMilliseconds[TimedPassCount];
+    std::vector<double> cpuMilliseconds;         // per frame, one per run
     std::vector<double> firstFrameMilliseconds;  // from process start, one per run
     double peakResidentMebibytes = 0;            // the largest of the runs
     int stalls = 0;
