@@ -35,3 +35,7 @@ target_compile_definitions(frame_budget_tests PRIVATE
   VANTEEL_REPLAY_REFERENCE="${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_reference.png"
   VANTEEL_TEST_OUTPUT_DIR="${CMAKE_CURRENT_BINARY_DIR}"
   VANTEEL_DEMO_GL_IMPORTS="${demo_gl_imports}")
+
+vanteel_test(frame_budget_report_test frame_budget_report_test.cpp ${PROJECT_SOURCE_DIR}/tools/frame_benchmark_report.cpp)
+target_include_directories(frame_budget_report_test PRIVATE ${PROJECT_SOURCE_DIR}/tools)
+target_link_libraries(frame_budget_report_test PRIVATE vanteel_scene)

@@ -6,8 +6,6 @@
 
 #include <ctime>
 
-const char* const TimedPassNames[TimedPassCount] = {"background", "simulation", "particles", "composite"};
-
 // render() binds the background surface, makes the feedback program current,
 // binds the particle surface, then binds the window's framebuffer for the
 // composite; those four calls open the four passes.

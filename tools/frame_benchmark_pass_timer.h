@@ -8,7 +8,7 @@
 
 enum TimedPass { BackgroundPass, SimulationPass, ParticlePass, CompositePass, TimedPassCount };
 
-extern const char* const TimedPassNames[TimedPassCount];
+inline const char* const TimedPassNames[TimedPassCount] = {"background", "simulation", "particles", "composite"};
 
 // Once GLEW is loaded, before initialise().
 void installPassTimer();
