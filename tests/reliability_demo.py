@@ -1,0 +1,266 @@
+#!/usr/bin/python3
+"""Runs the real demo with damaged effect files and in hostile surroundings,
+each run on its own private X server, and checks that it either runs or ends
+with status 1 and exactly the message that names what is wrong.
+
+    reliability_demo.py CASE EXECUTABLE REAL_EFFECT_FILE
+"""
+
+import os
+import re
+import shutil
+import sys
+
+import reliability_effect_files as effects
+from reliability_support import (
+    SKIPPED, Failure, Run, Tree, XServer, expect, expect_failure, expect_runs, run_environment, version_line_then)
+
+MISSING_FIRST_SOURCE = version_line_then(re.escape(effects.missing_message("Composite.VS")))
+
+
+def real_text(real_effect_file):
+    with open(real_effect_file, "rb") as stream:
+        return stream.read()
+
+
+def run_demo(executable, prepare, check, prefix=(), display_name=None):
+    """`prepare` lays out a scratch tree and returns the working directory;
+    `check` watches the run."""
+    tree = Tree()
+    try:
+        working_directory = prepare(tree)
+        if display_name:
+            run = Run(executable, working_directory, run_environment(display_name, HOME=tree.root), prefix)
+            try:
+                check(None, run)
+            finally:
+                run.finish()
+            return
+        with XServer() as server:
+            run = Run(executable, working_directory, run_environment(server.display_name, HOME=tree.root), prefix)
+            try:
+                check(server.screen, run)
+            finally:
+                run.finish()
+    finally:
+        tree.remove()
+
+
+def run_with_assets(executable, content, check, prefix=(), prepare=None):
+    """The effect file at ../assets/Shaders.glsl holds the bytes given, or is
+    left as `prepare` makes it."""
+    def lay_out(tree):
+        working_directory = tree.directory("run")
+        if content is not None:
+            tree.put("assets/Shaders.glsl", content)
+        if prepare:
+            prepare(tree)
+        return working_directory
+    run_demo(executable, lay_out, check, prefix)
+
+
+def fails_with(pattern):
+    def check(screen, run):
+        expect_failure(run, pattern)
+    return check
+
+
+def runs(screen, run):
+    expect_runs(screen, run)
+
+
+def compile_log_line(section_header, text):
+    """Mesa's compile log of an error at the first body line of the section whose
+    header stands on line `section_header` (the store's "#line" gives that number)."""
+    return rf"0:{section_header}\(\d+\): {text}\n"
+
+
+def header_line_number(text, name):
+    return effects.header_index(text.split(b"\n"), name)
+
+
+def section_lines(text, name):
+    lines = text.split(b"\n")
+    return range(effects.header_index(lines, name), effects.body_range(lines, name)[1])
+
+
+def expect_compile_error_in(stderr, text, name):
+    """The compiler's log names a line of the section that was being built."""
+    number = int(re.search(r"\n0:(\d+)\(", stderr).group(1))
+    expect(number in section_lines(text, name),
+           f"the compile error is reported on line {number}, outside section {name}")
+
+
+# Each case: the effect file the user put there, and what must happen.
+
+def case_empty(executable, real):
+    # Opened and read, but no section in it: the first source the demo asks for is missing.
+    run_with_assets(executable, b"", fails_with(MISSING_FIRST_SOURCE))
+
+
+def case_directory(executable, real):
+    # A directory opens for reading on Linux and reads as nothing; the store
+    # counts it as loaded, so even a Shaders file beside the demo is not tried.
+    def prepare(tree):
+        tree.directory("assets/Shaders.glsl")
+        tree.put("run/Shaders", real_text(real))
+    run_with_assets(executable, None, fails_with(MISSING_FIRST_SOURCE), prepare=prepare)
+
+
+def case_unreadable(executable, real):
+    # It does not open, so the store falls back to Shaders in the working
+    # directory, which is not there either.
+    prefix = ()
+    if os.geteuid() == 0:
+        setpriv = shutil.which("setpriv")
+        if not setpriv:
+            print("skipped: running as root, which reads any file, and setpriv is missing to run as nobody")
+            return SKIPPED
+        prefix = (setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups")
+
+    def prepare(tree):
+        os.chmod(tree.root, 0o755)
+        for directory in ("assets", "run"):
+            os.chmod(tree.path(directory), 0o777)
+        os.chmod(tree.path("assets/Shaders.glsl"), 0)
+    run_with_assets(executable, real_text(real), fails_with(MISSING_FIRST_SOURCE), prefix, prepare)
+
+
+def case_garbage(executable, real):
+    # Random bytes hold no header line: nothing to find.
+    run_with_assets(executable, effects.garbage(65536, 1), fails_with(MISSING_FIRST_SOURCE))
+    # Under the real headers, the garbage reaches the compiler, whose log says so.
+    text = effects.garbage_bodies(real_text(real), 2)
+    check = fails_with(version_line_then(compile_log_line(r"\d+", r"error: [^\n]*")))
+
+    def blames_first_section(screen, run):
+        check(screen, run)
+        expect_compile_error_in(run.stderr(), text, "Composite.VS")
+    run_with_assets(executable, text, blames_first_section)
+
+
+def case_nul_in_section(executable, real):
+    # The source is a C string: the compiler sees the section up to the NUL,
+    # a function cut short, and reports its end.
+    text = effects.with_byte_inside_body(real_text(real), "Composite.VS", b"\0")
+    check = fails_with(version_line_then(compile_log_line(r"\d+", r"error: syntax error, unexpected end of file[^\n]*")))
+
+    def blames_cut_section(screen, run):
+        check(screen, run)
+        expect_compile_error_in(run.stderr(), text, "Composite.VS")
+    run_with_assets(executable, text, blames_cut_section)
+
+
+def case_carriage_returns(executable, real):
+    # Names stop at the carriage return; the compiler takes "\r\n" line ends.
+    run_with_assets(executable, effects.carriage_returns(real_text(real)), runs)
+
+
+def case_large_file(executable, real):
+    # 64 MB, nearly all of it lines outside every section.
+    def prepare(tree):
+        with open(tree.path("assets/Shaders.glsl"), "ab") as stream:
+            stream.write(b"\n--\n")
+            line = b"// " + b"padding " * 15 + b"\n"
+            block = line * ((1 << 20) // len(line))
+            while stream.tell() < 64 << 20:
+                stream.write(block)
+    run_with_assets(executable, real_text(real), runs, prepare=prepare)
+
+
+def case_missing_section(executable, real):
+    # Each of the six in turn: the message names the stage and the full key.
+    for name, _ in effects.DEMO_SECTIONS:
+        run_with_assets(executable, effects.without_section(real_text(real), name),
+                        fails_with(version_line_then(re.escape(effects.missing_message(name)))))
+
+
+def case_compile_error(executable, real):
+    # The log comes out verbatim, its "%" conversions untouched.
+    text = effects.compile_error(real_text(real))
+    line = header_line_number(text, "Particle.FS")
+    log = compile_log_line(line, r"preprocessor error: #error " + re.escape(effects.PERCENT_TEXT.decode()))
+    run_with_assets(executable, text, fails_with(version_line_then(log)))
+
+
+def case_link_error(executable, real):
+    # Every stage compiles; the linker's log names what is missing.
+    run_with_assets(executable, effects.link_error(real_text(real)),
+                    fails_with(version_line_then(r"error: fragment shader lacks `main'\n")))
+
+
+def case_high_bytes(executable, real):
+    # A name ends at its first byte above 0x7F, and the keys still find their
+    # sections by longest prefix.
+    run_with_assets(executable, effects.high_bytes_in_names(real_text(real)), runs)
+    # A header of nothing but such bytes closes the section before it instead.
+    run_with_assets(executable, effects.high_bytes_only_name(real_text(real)), fails_with(MISSING_FIRST_SOURCE))
+
+
+# Hostile surroundings.
+
+def case_shaders_beside(executable, real):
+    # No ../assets/ at all: the store's last resort, Shaders in the working directory.
+    def lay_out(tree):
+        tree.put("run/Shaders", real_text(real))
+        return tree.path("run")
+    run_demo(executable, lay_out, runs)
+
+
+def case_odd_path(executable, real):
+    # Over 300 bytes of path, with spaces, UTF-8 and bytes that are not UTF-8.
+    def lay_out(tree):
+        component = "dir with spaces \u00e9\u00fc\u4e2d ".encode() + b"\xff latin1 \xe9"
+        parent = tree.root.encode()
+        while len(parent) <= 300:
+            parent = os.path.join(parent, component)
+        os.makedirs(os.path.join(parent, b"assets"))
+        with open(os.path.join(parent, b"assets", b"Shaders.glsl"), "wb") as stream:
+            stream.write(real_text(real))
+        working_directory = os.path.join(parent, b"run \xc3\xa9 \xff")
+        os.mkdir(working_directory)
+        return working_directory
+    run_demo(executable, lay_out, runs)
+
+
+def unused_display_number():
+    for number in range(900, 1000):
+        if not os.path.exists(f"/tmp/.X{number}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            return number
+    raise Failure("no unused display number")
+
+
+def case_display_nowhere(executable, real):
+    # No server behind the name, or no valid name at all: the window system's
+    # own reason, on one line that names the display, before any OpenGL.
+    def lay_out(tree):
+        tree.put("assets/Shaders.glsl", real_text(real))
+        return tree.directory("run")
+
+    for display_name in (f":{unused_display_number()}", "nowhere"):
+        def names_display(screen, run):
+            stderr = expect_failure(run, r"GLFW Error: [^\n]+\n\n")
+            expect(display_name in stderr, f"the message does not name the display {display_name!r}: {stderr!r}")
+        run_demo(executable, lay_out, names_display, display_name=display_name)
+
+
+CASES = {
+    "empty": case_empty,
+    "directory": case_directory,
+    "unreadable": case_unreadable,
+    "garbage": case_garbage,
+    "nul-in-section": case_nul_in_section,
+    "carriage-returns": case_carriage_returns,
+    "large-file": case_large_file,
+    "missing-section": case_missing_section,
+    "compile-error": case_compile_error,
+    "link-error": case_link_error,
+    "high-bytes": case_high_bytes,
+    "shaders-beside": case_shaders_beside,
+    "odd-path": case_odd_path,
+    "display-nowhere": case_display_nowhere,
+}
+
+if __name__ == "__main__":
+    from reliability_support import main
+    sys.exit(main(CASES, sys.argv[1:], __doc__))

@@ -1,0 +1,231 @@
+#!/usr/bin/python3
+"""Long runs of the real demo under streams of mouse input.
+
+    reliability_soak.py soak SECONDS EXECUTABLE REAL_EFFECT_FILE [SEED]
+    reliability_soak.py drag FRAMES EXECUTABLE REAL_EFFECT_FILE
+
+soak: presses, drags, double clicks and releases at random places inside and
+outside the window, many per frame, then a press held to the very end. The
+demo must keep presenting frames, never report an OpenGL error, keep its
+resident memory flat after the warm-up, and still end with status 0 on Escape.
+
+drag: a scripted drag, round and round, until the demo has presented FRAMES
+frames; meant for a build under the address and leak sanitizers, whose
+reports would end the run with a non-zero status and text on standard error.
+"""
+
+import math
+import random
+import re
+import subprocess
+import sys
+import time
+
+from reliability_support import (
+    STARTUP_SECONDS, VERSION_LINE, Failure, FrameCounter, Run, Tree, XServer, describe_status, expect,
+    press_escape, run_environment)
+
+CLIENT_SIZE = 1024
+# Resident memory may move this much once warm (kB).
+RSS_TOLERANCE_KB = 1024
+# The share of the run given to warming up, and to the press held until Escape.
+WARM_UP_SHARE = 0.25
+HELD_PRESS_SHARE = 0.25
+# Longest time without a new frame before the demo counts as hung.
+STALL_SECONDS = 20
+# Pointer targets reach this far beyond each edge of the window.
+OUTSIDE_MARGIN = 200
+
+
+def resident_kb(process):
+    with open(f"/proc/{process.pid}/status") as status:
+        return int(re.search(r"^VmRSS:\s+(\d+) kB", status.read(), re.MULTILINE).group(1))
+
+
+class Pointer:
+    """xdotool commands batched into one call, in window coordinates."""
+
+    def __init__(self, screen, window, generator):
+        self.left, self.top = screen.origin_of(window)
+        self.environment = run_environment(screen.display_name)
+        self.generator = generator
+        self.commands = []
+
+    def random_place(self):
+        low, high = -OUTSIDE_MARGIN, CLIENT_SIZE + OUTSIDE_MARGIN
+        # Screen coordinates below zero pin to the edge; that is outside as well.
+        return self.generator.randint(low, high), self.generator.randint(low, high)
+
+    def move(self, x, y):
+        self.commands += ["mousemove", str(max(self.left + x, 0)), str(max(self.top + y, 0))]
+
+    def down(self):
+        self.commands += ["mousedown", "1"]
+
+    def up(self):
+        self.commands += ["mouseup", "1"]
+
+    def double_click(self):
+        self.commands += ["click", "--repeat", "2", "--delay", "15", "1"]
+
+    def send(self):
+        if self.commands:
+            subprocess.run(["xdotool", *self.commands], env=self.environment, check=True)
+        self.commands = []
+
+
+def storm_step(pointer):
+    """About a dozen events: a drag that may end outside, a double click,
+    stray presses and releases, and a release with the button already up."""
+    generator = pointer.generator
+    for _ in range(3):
+        action = generator.randrange(5)
+        if action == 0:
+            pointer.move(*pointer.random_place())
+            pointer.down()
+            for _ in range(generator.randint(1, 6)):
+                pointer.move(*pointer.random_place())
+            pointer.up()
+        elif action == 1:
+            pointer.move(*pointer.random_place())
+            pointer.double_click()
+        elif action == 2:
+            pointer.move(*pointer.random_place())
+            pointer.down()
+        elif action == 3:
+            pointer.move(*pointer.random_place())
+            pointer.up()
+        else:
+            pointer.up()
+            pointer.move(*pointer.random_place())
+    pointer.send()
+
+
+class Watch:
+    """Frames and resident memory over the run."""
+
+    def __init__(self, counter, run):
+        self.counter, self.run = counter, run
+        self.samples = []
+        self.last_frame_count, self.last_frame_time = 0, time.monotonic()
+
+    def look(self, warm):
+        status = self.run.process.poll()
+        if status is not None:
+            raise Failure(f"the demo ended with {describe_status(status)}; standard error:\n{self.run.stderr()}")
+        frames = self.counter.poll()
+        now = time.monotonic()
+        if frames > self.last_frame_count:
+            self.last_frame_count, self.last_frame_time = frames, now
+        expect(now - self.last_frame_time < STALL_SECONDS,
+               f"no new frame for {STALL_SECONDS} s (after {frames} frames)")
+        if warm:
+            self.samples.append(resident_kb(self.run.process))
+
+
+def check_resident_memory(samples):
+    expect(len(samples) >= 10, f"only {len(samples)} memory samples after the warm-up")
+    low, high = min(samples), max(samples)
+    print(f"soak: resident memory after warm-up {low}..{high} kB over {len(samples)} samples")
+    expect(high - low <= RSS_TOLERANCE_KB,
+           f"resident memory moved by {high - low} kB after the warm-up (from {samples[0]} to {samples[-1]} kB)")
+
+
+def end_with_escape(screen, run, window):
+    press_escape(screen, run, window)
+    status = run.wait_for_exit()
+    stderr = run.stderr()
+    expect(status == 0, f"Escape ended the demo with {describe_status(status)}; standard error:\n{stderr}")
+    expect(re.fullmatch(VERSION_LINE, stderr) is not None, f"standard error holds more than the version line: {stderr!r}")
+
+
+def with_running_demo(executable, real_effect_file, body):
+    tree = Tree()
+    try:
+        with open(real_effect_file, "rb") as real:
+            tree.put("assets/Shaders.glsl", real.read())
+        with XServer() as server:
+            run = Run(executable, tree.directory("run"), run_environment(server.display_name, HOME=tree.root))
+            try:
+                window = server.screen.window_named("Vanteel", run)
+                body(server.screen, run, window)
+            finally:
+                # A press left down would outlive the demo on this server only.
+                run.finish()
+    finally:
+        tree.remove()
+
+
+def case_soak(seconds, executable, real_effect_file, seed="1"):
+    seconds = float(seconds)
+    generator = random.Random(int(seed))
+
+    def soak(screen, run, window):
+        counter = FrameCounter(screen, window)
+        counter.wait_for(1, STARTUP_SECONDS, run)
+        watch = Watch(counter, run)
+        pointer = Pointer(screen, window, generator)
+        started = time.monotonic()
+        warm_from = started + seconds * WARM_UP_SHARE
+        hold_from = started + seconds * (1 - HELD_PRESS_SHARE)
+        steps = 0
+        while time.monotonic() < hold_from:
+            storm_step(pointer)
+            steps += 1
+            watch.look(time.monotonic() >= warm_from)
+        stormed_frames = counter.poll()
+
+        # Pressed inside, then dragged everywhere, in bursts far faster than frames.
+        pointer.up()
+        pointer.move(CLIENT_SIZE // 2, CLIENT_SIZE // 2)
+        pointer.down()
+        pointer.send()
+        while time.monotonic() < started + seconds:
+            for _ in range(40):
+                pointer.move(*pointer.random_place())
+            pointer.send()
+            watch.look(True)
+        print(f"soak: {steps} input batches over {stormed_frames} frames, "
+              f"{counter.poll()} frames in all, seed {seed}")
+        check_resident_memory(watch.samples)
+        # Escape with the button still held.
+        end_with_escape(screen, run, window)
+
+    with_running_demo(executable, real_effect_file, soak)
+
+
+def case_drag(frames, executable, real_effect_file):
+    frames = int(frames)
+
+    def drag(screen, run, window):
+        counter = FrameCounter(screen, window)
+        pointer = Pointer(screen, window, random.Random(0))
+        centre = CLIENT_SIZE // 2
+        step = 0
+        while counter.poll() < frames:
+            status = run.process.poll()
+            if status is not None:
+                raise Failure(f"the demo ended with {describe_status(status)} after {counter.frames} frames; "
+                              f"standard error:\n{run.stderr()}")
+            # A press, a quarter circle of moves, a release: every path of the mouse handler.
+            arc = [(centre + round(300 * math.cos(math.radians(angle))),
+                    centre + round(300 * math.sin(math.radians(angle)))) for angle in range(step, step + 91, 15)]
+            pointer.move(*arc[0])
+            pointer.down()
+            for x, y in arc[1:]:
+                pointer.move(x, y)
+            pointer.up()
+            pointer.send()
+            step = (step + 90) % 360
+            time.sleep(0.1)
+        print(f"drag: {counter.frames} frames")
+        end_with_escape(screen, run, window)
+
+    with_running_demo(executable, real_effect_file, drag)
+
+
+CASES = {"soak": case_soak, "drag": case_drag}
+
+if __name__ == "__main__":
+    from reliability_support import main
+    sys.exit(main(CASES, sys.argv[1:], __doc__))

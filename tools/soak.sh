@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs the demo for a long stretch under storms of random mouse input on a
+# private X server: it must keep presenting frames without an OpenGL error,
+# keep its resident memory flat after the warm-up, and still end with
+# status 0 on Escape. The seed is printed, so a failing storm can be replayed.
+#   usage: tools/soak.sh EXECUTABLE [SECONDS (300)] [SEED]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+executable=${1:?usage: soak.sh EXECUTABLE [SECONDS] [SEED]}
+seconds=${2:-300}
+seed=${3:-$RANDOM}
+[[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "soak: SECONDS must be a positive whole number" >&2; exit 2; }
+[ -x "$executable" ] || { echo "soak: no executable at $executable" >&2; exit 2; }
+
+echo "soak: $seconds s, seed $seed"
+exec /usr/bin/python3 "$root/tests/reliability_soak.py" soak "$seconds" "$executable" "$root/assets/Shaders.glsl" "$seed"
