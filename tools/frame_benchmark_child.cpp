@@ -67,6 +67,7 @@ void runMeasuredFrames(int warmupFrames, int measuredFrames)
 
     const int totalFrames = warmupFrames + measuredFrames;
     std::vector<double> wallMilliseconds(size_t(totalFrames), 0.0);
+    std::vector<double> pollMilliseconds(size_t(totalFrames), 0.0);
     std::vector<PassTimes> passTimes(size_t(totalFrames), PassTimes{});
     int framesTimed = 0;
     // A clock whose counts are microseconds, moved on by the fixed step.
@@ -80,6 +81,7 @@ void runMeasuredFrames(int warmupFrames, int measuredFrames)
         glfwPollEvents();
         if (takeHandledEventCount() != 0)
             continue;
+        pollMilliseconds[size_t(frame)] = double(monotonicNanoseconds() - start) * 1e-6;
         runFrame(&clock, clock.previousReading + BenchmarkStepMicroseconds, presentTimedFrame);
         if (frame == 0) {
             glFinish();
@@ -98,7 +100,8 @@ void runMeasuredFrames(int warmupFrames, int measuredFrames)
     for (int i = warmupFrames; i < totalFrames; ++i) {
         const double* passes = passTimes[size_t(i)].milliseconds;
         const double* issued = passTimes[size_t(i)].issueMilliseconds;
-        std::printf("frame %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f\n", wallMilliseconds[size_t(i)],
+        std::printf("frame %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f\n", wallMilliseconds[size_t(i)],
+                    pollMilliseconds[size_t(i)],
                     passes[BackgroundPass], passes[SimulationPass], passes[ParticlePass], passes[CompositePass],
                     issued[BackgroundPass], issued[SimulationPass], issued[ParticlePass], issued[CompositePass]);
     }

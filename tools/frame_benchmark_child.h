@@ -7,7 +7,7 @@
 // file that "../assets/" holds from the working directory. Prints, on
 // standard output, the renderer, the moment the first frame was presented
 // (CLOCK_MONOTONIC nanoseconds) and one line per measured frame:
-//   frame <wall ms> <GPU ms of background, simulation, particles, composite>
+//   frame <wall ms> <event poll ms> <GPU ms of background, simulation, particles, composite>
 //         <ms issuing background, simulation, particles, composite>
 // and the process's CPU time per measured frame, all threads together:
 //   cpu <ms>

@@ -87,9 +87,10 @@ static void collect(const ChildResult& result, PipelineFigures* figures, std::st
             fields >> presentedAt;
             figures->firstFrameMilliseconds.push_back(double(presentedAt - result.spawnedAt) * 1e-6);
         } else if (kind == "frame") {
-            double wall = 0;
-            fields >> wall;
+            double wall = 0, poll = 0;
+            fields >> wall >> poll;
             figures->wallMilliseconds.push_back(wall);
+            figures->pollMilliseconds.push_back(poll);
             for (auto* column : {figures->passMilliseconds, figures->issueMilliseconds})
                 for (int pass = 0; pass < TimedPassCount; ++pass) {
                     double milliseconds = 0;

@@ -49,6 +49,7 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
                     settings.warmupFrames, settings.measuredFrames, settings.runs);
     table += "ms per frame         demo median/min/max          floor median/min/max   demo/floor\n";
     table += tableRow("wall", demo.wallMilliseconds, floor.wallMilliseconds);
+    table += tableRow("event poll", demo.pollMilliseconds, floor.pollMilliseconds);
     for (int pass = 0; pass < TimedPassCount; ++pass)
         table += tableRow((std::string("gpu ") + TimedPassNames[pass]).c_str(), demo.passMilliseconds[pass],
                           floor.passMilliseconds[pass]);
@@ -71,7 +72,8 @@ static std::string jsonSpread(const std::vector<double>& samples)
 
 static std::string jsonPipeline(const PipelineFigures& figures)
 {
-    std::string json = "{\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) + ",\n    \"gpu_ms\": {";
+    std::string json = "{\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) +
+                       ",\n    \"event_poll_ms\": " + jsonSpread(figures.pollMilliseconds) + ",\n    \"gpu_ms\": {";
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
                 "\": " + jsonSpread(figures.passMilliseconds[pass]);

@@ -15,6 +15,7 @@ Spread spreadOf(std::vector<double> samples);
 // all runs pooled.
 struct PipelineFigures {
     std::vector<double> wallMilliseconds;
+    std::vector<double> pollMilliseconds;  // the host's event poll, part of the wall time
     std::vector<double> passMilliseconds[TimedPassCount];
     std::vector<double> issueMilliseconds[TimedPassCount];
     std::vector<double> cpuMilliseconds;         // per frame, one per run
