@@ -107,7 +107,8 @@ class Watch:
     def __init__(self, counter, run):
         self.counter, self.run = counter, run
         self.samples = []
-        self.last_frame_count, self.last_frame_time = 0, time.monotonic()
+        self.started = time.monotonic()
+        self.last_frame_count, self.last_frame_time = 0, self.started
 
     def look(self, warm):
         status = self.run.process.poll()
@@ -120,15 +121,20 @@ class Watch:
         expect(now - self.last_frame_time < STALL_SECONDS,
                f"no new frame for {STALL_SECONDS} s (after {frames} frames)")
         if warm:
-            self.samples.append(resident_kb(self.run.process))
+            self.samples.append((now - self.started, resident_kb(self.run.process)))
 
 
 def check_resident_memory(samples):
+    """Samples are (seconds into the run, kB). A failure tells a leak (steady
+    growth) from a single jump, and when the largest jump came."""
     expect(len(samples) >= 10, f"only {len(samples)} memory samples after the warm-up")
-    low, high = min(samples), max(samples)
+    sizes = [size for _, size in samples]
+    low, high = min(sizes), max(sizes)
     print(f"soak: resident memory after warm-up {low}..{high} kB over {len(samples)} samples")
+    jump, at = max((later[1] - earlier[1], later[0]) for earlier, later in zip(samples, samples[1:]))
     expect(high - low <= RSS_TOLERANCE_KB,
-           f"resident memory moved by {high - low} kB after the warm-up (from {samples[0]} to {samples[-1]} kB)")
+           f"resident memory moved by {high - low} kB after the warm-up (from {sizes[0]} to {sizes[-1]} kB; "
+           f"the largest single step, {jump} kB, came {at:.0f} s into the run)")
 
 
 def end_with_escape(screen, run, window):

@@ -36,7 +36,7 @@ class Tree:
         self.root = tempfile.mkdtemp(prefix="vanteel-reliability-")
 
     def path(self, *parts):
-        return os.path.join(self.root.encode() if isinstance(parts[0], bytes) else self.root, *parts)
+        return os.path.join(self.root, *parts)
 
     def put(self, relative, content):
         path = self.path(relative)
@@ -61,8 +61,8 @@ class Run:
     """One run of the executable, its diagnostics collected from standard error."""
 
     def __init__(self, executable, working_directory, environment, prefix=()):
-        self.stderr_path = tempfile.mktemp(prefix="vanteel-reliability-stderr-")
-        with open(self.stderr_path, "wb") as stderr:
+        with tempfile.NamedTemporaryFile(prefix="vanteel-reliability-stderr-", delete=False) as stderr:
+            self.stderr_path = stderr.name
             self.process = subprocess.Popen([*prefix, os.path.abspath(executable)], cwd=working_directory,
                                             env=environment, stdout=subprocess.DEVNULL, stderr=stderr)
 
