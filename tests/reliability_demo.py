@@ -10,6 +10,7 @@ import os
 import re
 import shutil
 import sys
+import tempfile
 
 import reliability_effect_files as effects
 from reliability_support import (
@@ -110,14 +111,23 @@ def case_directory(executable, real):
 def case_unreadable(executable, real):
     # It does not open, so the store falls back to Shaders in the working
     # directory, which is not there either.
-    prefix = ()
-    if os.geteuid() == 0:
-        setpriv = shutil.which("setpriv")
-        if not setpriv:
-            print("skipped: running as root, which reads any file, and setpriv is missing to run as nobody")
-            return SKIPPED
-        prefix = (setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups")
+    if os.geteuid() != 0:
+        return unreadable_for(executable, real, ())
+    setpriv = shutil.which("setpriv")
+    if not setpriv:
+        print("skipped: running as root, which reads any file, and setpriv is missing to run as nobody")
+        return SKIPPED
+    # nobody may not reach the build folder (under /root, say): it gets a copy.
+    copy_folder = tempfile.mkdtemp(prefix="vanteel-reliability-executable-")
+    try:
+        os.chmod(copy_folder, 0o755)
+        copy = shutil.copy(executable, copy_folder)
+        return unreadable_for(copy, real, (setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"))
+    finally:
+        shutil.rmtree(copy_folder)
 
+
+def unreadable_for(executable, real, prefix):
     def prepare(tree):
         os.chmod(tree.root, 0o755)
         for directory in ("assets", "run"):
