@@ -3,10 +3,11 @@
 //
 // A spiral nebula of 700,000 particles turns slowly about the view axis.
 // Every particle has a fixed lifetime drawn from its index; when it runs out
-// the particle is reborn somewhere on one of three spiral arms. Holding the
-// left button pulls the particles into a vortex around the pointer; letting
-// go throws them out of it. Colour follows speed: slow particles are deep
-// blue, fast ones turn cyan, then amber, then white.
+// the particle is reborn at its own place on one of three spiral arms, a
+// little scattered across the arm. Holding the left button pulls the
+// particles into a vortex around the pointer; letting go throws them out of
+// it. Colour follows speed: slow particles are deep blue, fast ones turn
+// cyan, then amber, then white.
 //
 // Units: positions are world units (the window spans -2.8 to 2.8 at depth
 // 0), time is simulation time, which runs at a tenth of wall-clock time;
@@ -29,6 +30,7 @@ uniform float mUp;
 
 const float TwoPi = 6.2831853;
 const float MaxSpeed = 9.0;
+const uint ParticleCount = 700000u;
 
 uint hash(uint x)
 {
@@ -38,13 +40,6 @@ uint hash(uint x)
     x *= 0x846ca68bu;
     x ^= x >> 16u;
     return x;
-}
-
-// Uniform in [0, 1); advances the state.
-float random(inout uint state)
-{
-    state = hash(state);
-    return float(state >> 8u) * (1.0 / 16777216.0);
 }
 
 // Between 0.35 and 0.9 units of simulation time: 3.5 to 9 real seconds.
@@ -61,16 +56,34 @@ vec3 swirl(vec3 p)
     return vec3(-p.y, p.x, 0.0) * (0.9 / (r * sqrt(r)));
 }
 
-void spawn(uint seed, out vec3 position, out vec3 velocity)
+// Sixteen random bits as a number in [0, 1).
+float unit(uint bits)
 {
-    uint state = seed;
-    float arm = floor(random(state) * 3.0);
-    float r = 0.12 + 2.3 * pow(random(state), 0.75);
-    float angle = arm * (TwoPi / 3.0) + r * 2.1 + (random(state) - 0.5) * (0.25 + 0.5 / (r + 0.3));
+    return float(bits & 0xffffu) * (1.0 / 65536.0);
+}
+
+// Every particle is born, and reborn, at its own place along one of the
+// arms, set by its index, so that neighbouring particles in the buffer are
+// neighbours on the screen: a rasteriser that bins points by screen tile then
+// reads each tile's points from nearby memory. The seed varies the place
+// across the arm and the start velocity: its three hashes give all the
+// random numbers a birth needs, and one more, handed back in spare, for the
+// part of its first life a particle has already lived.
+void spawn(uint id, uint seed, out vec3 position, out vec3 velocity, out float spare)
+{
+    uint a = hash(seed);
+    uint b = hash(a);
+    uint c = hash(b);
+    float along = float(id) * (3.0 / float(ParticleCount));
+    float arm = floor(along);
+    float t = fract(along);
+    float r = 0.12 + 2.3 * sqrt(t) * sqrt(sqrt(t));
+    float angle = arm * (TwoPi / 3.0) + r * 2.1 + (unit(a) - 0.5) * (0.25 + 0.5 / (r + 0.3));
     float thickness = 0.18 * exp(-r);
-    position = vec3(r * cos(angle), r * sin(angle), (random(state) - 0.5) * thickness);
-    vec3 jitter = vec3(random(state), random(state), random(state)) - 0.5;
+    position = vec3(r * cos(angle), r * sin(angle), (unit(a >> 16u) - 0.5) * thickness);
+    vec3 jitter = vec3(unit(b), unit(b >> 16u), unit(c)) - 0.5;
     velocity = swirl(position) + jitter * 0.2;
+    spare = unit(c >> 16u);
 }
 
 void main()
@@ -81,16 +94,17 @@ void main()
     vec3 velocity = Velocity;
     float birthTime = BirthTime;
 
-    // The buffers start as zeros: give each particle a life already partly
-    // lived, so that they do not all die in the same frame.
+    // The buffers start as zeros: the first birth gives each particle a life
+    // already partly lived, so that they do not all die in the same frame.
+    // One call of spawn serves both kinds of birth: a processor that shades
+    // many particles in lockstep pays for a call whenever any of them takes it.
     bool unborn = BirthTime == 0.0 && Position == vec3(0.0) && Velocity == vec3(0.0);
-    if (unborn) {
-        uint state = hash(id);
-        spawn(state, position, velocity);
-        birthTime = Time - lifetime * random(state);
-    } else if (Time - BirthTime > lifetime) {
-        spawn(hash(id ^ hash(uint(Time * 65536.0))), position, velocity);
-        birthTime = Time;
+    if (unborn || Time - BirthTime > lifetime) {
+        // A rebirth's seed moves on with the clock, so no life repeats the last.
+        uint seed = id ^ (unborn ? 0x5bd1e995u : uint(Time * 65536.0) * 0x9e3779b9u);
+        float lived;
+        spawn(id, seed, position, velocity, lived);
+        birthTime = unborn ? Time - lifetime * lived : Time;
     }
 
     // Left alone, velocities relax towards the orbit, plus a gentle ripple.
@@ -99,18 +113,23 @@ void main()
     vec3 drift = swirl(position) + ripple;
     velocity = mix(drift, velocity, exp(-1.2 * TimeStep * mUp));
 
-    // Held: a vortex around the pointer, strongest close to it.
+    // The pointer's pull and burst hang on uniforms alone, so a GPU skips
+    // them for all particles at once in the many frames without either.
     vec3 toPointer = mLoc - position;
     float distance2 = dot(toPointer, toPointer);
-    vec3 pull = toPointer * inversesqrt(distance2 + 0.0025) * (6.0 / (distance2 + 0.3));
-    vec3 spin = vec3(-toPointer.y, toPointer.x, 0.0) * (3.0 / (distance2 + 0.2));
-    velocity += (pull + spin) * TimeStep * (1.0 - mUp);
-    velocity *= exp(-0.8 * TimeStep * (1.0 - mUp));
-
-    // Released: one kick away from the pointer, harder for the close ones.
-    uint kickState = hash(id ^ 0x68e31da4u);
-    vec3 away = -toPointer * inversesqrt(distance2 + 0.0025);
-    velocity += away * explosion * (8.0 / (sqrt(distance2) + 0.35)) * (0.6 + 0.8 * random(kickState));
+    float towards = inversesqrt(distance2 + 0.0025);
+    if (mUp < 1.0) {
+        // Held: a vortex around the pointer, strongest close to it.
+        vec3 pull = toPointer * towards * (6.0 / (distance2 + 0.3));
+        vec3 spin = vec3(-toPointer.y, toPointer.x, 0.0) * (3.0 / (distance2 + 0.2));
+        velocity += (pull + spin) * TimeStep * (1.0 - mUp);
+        velocity *= exp(-0.8 * TimeStep * (1.0 - mUp));
+    }
+    if (explosion > 0.0) {
+        // Released: one kick away from the pointer, harder for the close ones.
+        float strength = 0.6 + 0.8 * unit(hash(id ^ 0x68e31da4u));
+        velocity -= toPointer * towards * explosion * (8.0 / (sqrt(distance2) + 0.35)) * strength;
+    }
 
     float speed = length(velocity);
     if (speed > MaxSpeed)
@@ -128,6 +147,7 @@ in vec3 Velocity;
 
 out vec4 gColor;
 
+uniform float PointSize;
 uniform float Time;
 uniform mat4 ModelviewProjection;
 uniform mat3 Modelview;
@@ -176,38 +196,38 @@ void main()
     vec3 toPointer = mLoc - Position;
     float glow = (1.0 - mUp) * 0.6 / (1.0 + 40.0 * dot(toPointer, toPointer));
 
-    gColor = vec4(color + glow, 0.45 * fade);
-    gl_Position = ModelviewProjection * vec4(Position, 1.0);
+    // A particle is PointSize across: one that covers less than a pixel
+    // lends the pixel only its share of light.
+    vec4 clip = ModelviewProjection * vec4(Position, 1.0);
+    float pixels = PointSize * ModelviewProjection[0][0] / clip.w * 512.0;
+    gColor = vec4(color + glow, 0.45 * fade * clamp(pixels * pixels, 0.2, 1.0));
+    gl_Position = clip;
 }
 
 -- Particle.GS
-// One point in, at most one point out: a software rasteriser pays for every
-// vertex this stage emits, so it only culls what would not be seen.
+// One point in, at most one out. A software rasteriser pays for every point
+// this stage emits, so it drops the ones too faint to see; the clipper
+// already drops those off screen, and the colour was finished upstream
+// where a vertex costs less than here.
 layout(points) in;
 layout(points, max_vertices = 1) out;
 
 in vec4 gColor[];
-out vec4 fColor;
-
-uniform float PointSize;
-uniform mat4 ModelviewProjection;
+// A point has one colour: flat, so the rasteriser sets up no gradients.
+flat out vec4 fColor;
 
 void main()
 {
-    vec4 clip = gl_in[0].gl_Position;
-    if (gColor[0].a < 1.0 / 255.0 || clip.w <= 0.0 || any(greaterThan(abs(clip.xyz), vec3(clip.w))))
+    if (gColor[0].a < 1.0 / 255.0)
         return;
-    // A particle is PointSize across: one that covers less than a pixel
-    // lends the pixel only its share of light.
-    float pixels = PointSize * ModelviewProjection[0][0] / clip.w * 512.0;
-    fColor = vec4(gColor[0].rgb, gColor[0].a * clamp(pixels * pixels, 0.2, 1.0));
-    gl_Position = clip;
+    fColor = gColor[0];
+    gl_Position = gl_in[0].gl_Position;
     EmitVertex();
     EndPrimitive();
 }
 
 -- Particle.FS
-in vec4 fColor;
+flat in vec4 fColor;
 out vec4 FragColor;
 
 void main()
