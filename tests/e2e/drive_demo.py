@@ -316,33 +316,44 @@ def case_no_display(executable):
     expect(b"GLFW Error: " in result.stderr, "without a display standard error lacks 'GLFW Error: '")
 
 
+def outcome(run):
+    """0 when run() passes; 1, with the reason on standard error, when it fails."""
+    try:
+        run()
+    except Failure as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+def run_on_private_display(start_demo, case):
+    """Starts an X server of its own, the demo on it (start_demo(display name)), and case(screen, demo);
+    on a failure the demo's standard error goes with the reason. Both end whatever happens."""
+    server, display_name = start_x_server()
+    demo = None
+    try:
+        demo = start_demo(display_name)
+        case(Screen(display_name), demo)
+    except Failure:
+        if demo:
+            sys.stderr.write("the demo's standard error:\n" + demo.stderr()[-6000:])
+        raise
+    finally:
+        if demo:
+            demo.finish()
+        server.terminate()
+        server.wait()
+
+
 def main(arguments):
     if len(arguments) not in (2, 3) or (arguments[0] not in CASES and arguments[0] != "no-display"):
         sys.exit(__doc__ + "CASE is one of: " + ", ".join([*CASES, "no-display"]))
     case, executable = arguments[0], arguments[1]
     effect_file = arguments[2] if len(arguments) == 3 else None
-    try:
-        if case == "no-display":
-            case_no_display(executable)
-            return 0
-        server, display_name = start_x_server()
-        demo = None
-        try:
-            demo = Demo(executable, effect_file, display_name)
-            CASES[case](Screen(display_name), demo)
-        except Failure:
-            if demo:
-                sys.stderr.write("the demo's standard error:\n" + demo.stderr())
-            raise
-        finally:
-            if demo:
-                demo.finish()
-            server.terminate()
-            server.wait()
-    except Failure as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        return 1
-    return 0
+    if case == "no-display":
+        return outcome(lambda: case_no_display(executable))
+    return outcome(lambda: run_on_private_display(lambda display: Demo(executable, effect_file, display),
+                                                  CASES[case]))
 
 
 if __name__ == "__main__":

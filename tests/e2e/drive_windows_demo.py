@@ -22,9 +22,9 @@ import sys
 import tempfile
 import time
 
-from drive_demo import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Failure, Probe, Screen,
+from drive_demo import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Failure, Probe,
                         changed_pixels, check_window_placement, distinct_colours, escape_ends_with_status_0,
-                        expect, start_x_server)
+                        expect, outcome, run_on_private_display)
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine-run.sh")
 DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")$')
@@ -255,25 +255,9 @@ def main(arguments):
     case, executable, probe = arguments[:3]
     effect_file = arguments[3] if len(arguments) == 4 else None
     channels = "+debugstr,+wgl" if case == "multisampling" else "+debugstr"
-    try:
-        server, display_name = start_x_server()
-        demo = None
-        try:
-            demo = WineDemo(executable, effect_file, display_name, channels)
-            CASES[case](Screen(display_name), demo, probe)
-        except Failure:
-            if demo:
-                sys.stderr.write("the demo's standard error:\n" + demo.stderr()[-6000:])
-            raise
-        finally:
-            if demo:
-                demo.finish()
-            server.terminate()
-            server.wait()
-    except Failure as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        return 1
-    return 0
+    return outcome(lambda: run_on_private_display(
+        lambda display: WineDemo(executable, effect_file, display, channels),
+        lambda screen, demo: CASES[case](screen, demo, probe)))
 
 
 if __name__ == "__main__":
