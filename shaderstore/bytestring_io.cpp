@@ -18,9 +18,11 @@ int readStream(ByteString* destination, ReadFunction read, void* context) {
     if (read == nullptr || !isWritable(destination)) return -1;
     const int32_t originalLength = destination->length;
     // Memory ran out part-way: give the caller back the string it passed in.
+    // A record may arrive with its length at its capacity, and so with no room
+    // for a terminator until it has grown.
     auto fail = [&]() {
         destination->length = originalLength;
-        destination->data[originalLength] = 0;
+        if (originalLength < destination->capacity) destination->data[originalLength] = 0;
         return -1;
     };
 

@@ -1,6 +1,7 @@
 #include "shaderstore.h"
 
 #include "allocator.h"
+#include "effect_file.h"
 #include "effect_slicing.h"
 #include "store_chain.h"
 
@@ -29,10 +30,6 @@ void recordError(ByteString* message) {
     store->lastError = message;
 }
 
-size_t readFromFile(void* destination, size_t elementSize, size_t elementCount, void* context) {
-    return std::fread(destination, elementSize, elementCount, static_cast<FILE*>(context));
-}
-
 bool isLoaded(const ByteString* effectName) {
     for (const ChainNode* node = store->loadedEffects; node != nullptr; node = node->next) {
         if (equals(node->first, effectName) == 1) return true;
@@ -50,19 +47,9 @@ ByteString* candidatePath(const ChainNode* searchPath, const ByteString* effectN
     return path;
 }
 
-// Reads the whole file, which it closes. Null when memory ran out.
-ByteString* readWholeFile(FILE* file) {
-    ByteString* text = fromCString("");
-    if (text != nullptr && readStream(text, readFromFile, file) != 0) {
-        destroy(text);
-        text = nullptr;
-    }
-    std::fclose(file);
-    return text;
-}
-
 // The text of the first candidate file of effectName that opens, or null. The
-// effect counts as loaded once a file opened, whether or not it could be read.
+// effect counts as loaded once a file opened, whether or not it could be read;
+// a candidate that is not a regular file counts as not opening.
 ByteString* loadEffect(const ByteString* effectName) {
     ByteString* lastCandidate = nullptr;
     for (const ChainNode* searchPath = store->searchPaths; searchPath != nullptr; searchPath = searchPath->next) {
@@ -70,7 +57,7 @@ ByteString* loadEffect(const ByteString* effectName) {
         lastCandidate = candidatePath(searchPath, effectName);
         // Skipping a candidate could open a later one that the search order ranks lower.
         if (lastCandidate == nullptr) return nullptr;
-        FILE* file = std::fopen(lastCandidate->data, "rb");
+        FILE* file = openEffectFile(lastCandidate->data);
         if (file == nullptr) continue;
         destroy(lastCandidate);
 
@@ -81,7 +68,7 @@ ByteString* loadEffect(const ByteString* effectName) {
             std::fclose(file);
             return nullptr;
         }
-        return readWholeFile(file);
+        return readEffectFile(file);
     }
     if (lastCandidate != nullptr) {
         recordError(format("Unable to open effect file '%s'.", lastCandidate->data));

@@ -147,6 +147,28 @@ TEST(AllocationFailure, ReadStreamGivesBackTheBytesItWasGiven) {
                                "head" + streamedBytes(), true});
 }
 
+// Guards a one-byte write past the buffer: a record whose length fills its
+// capacity passes readStream's operand check, and its failed first growth
+// must not restore a terminator at data[capacity]. The record claims 8 bytes
+// of a 16-byte buffer, so the byte past its end can be watched.
+TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
+    AllocationHarness harness;
+    OwnedString source = owned(fromCString("more"));
+    ByteString* d = fromCStringMin(16, "");
+    const int32_t allocated = d->capacity;
+    std::memset(d->data, 'x', 16);
+    d->capacity = 8;
+    d->length = 8;
+    StreamCursor cursor{source.get(), 0};
+    harness.arm(Failure::FromOn, 1);
+    EXPECT_EQ(readStream(d, readFromString, &cursor), -1);
+    harness.disarm();
+    EXPECT_EQ(d->length, 8);
+    EXPECT_EQ(d->data[8], 'x');
+    d->capacity = allocated;
+    destroy(d);
+}
+
 TEST(AllocationFailure, Constructors) {
     expectConstructorFailuresHandled([](ByteString*) { return fromCString("#version 150"); }, "#version 150");
     expectConstructorFailuresHandled([](ByteString*) { return fromCStringMin(300, "abc"); }, "abc");

@@ -106,3 +106,14 @@ TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
     addPath(directory.prefix("second").c_str(), ".glsl");
     EXPECT_EQ(shaderText("Fx.A"), "#line 0\nsecond\n\n");
 }
+
+// Guards a directory blocking the fallback: one named like the candidate opens
+// on some systems and reads as nothing, and must not end the search.
+TEST(SearchPaths, ADirectoryInPlaceOfTheFileIsPassedOver) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\nbeside\n");
+    directory.write("assets/Shaders.glsl/inside", "--A\ninside\n");
+    create();
+    addPath(directory.prefix("assets").c_str(), ".glsl");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+}

@@ -18,6 +18,10 @@ vanteel_test(shaderstore_test
   shaderstore_lifecycle_test.cpp
 )
 target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_harness)
+# Streams that fail on demand exist only in the GNU C library.
+if(NOT WIN32)
+  target_sources(shaderstore_test PRIVATE shaderstore_read_error_test.cpp)
+endif()
 
 vanteel_test(allocation_test
   allocation_bytestring_test.cpp
