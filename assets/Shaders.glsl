@@ -31,6 +31,11 @@ uniform float mUp;
 const float TwoPi = 6.2831853;
 const float MaxSpeed = 9.0;
 const uint ParticleCount = 700000u;
+// The longest step integrated at once: a few frames' worth at the slowest
+// rate the demo is usable at. After a stall (a debugger break, a suspended
+// machine) the next step is seconds or minutes long, and integrated as given
+// it would throw every particle off screen.
+const float MaxTimeStep = 0.1;
 
 uint hash(uint x)
 {
@@ -54,6 +59,14 @@ vec3 swirl(vec3 p)
 {
     float r = length(p.xy) + 0.15;
     return vec3(-p.y, p.x, 0.0) * (0.9 / (r * sqrt(r)));
+}
+
+// The clock in 1/65,536ths of a unit, wrapping every 65,536 units (about a
+// week of running) where converting Time * 65536.0 itself would overflow.
+uint clockTicks(float time)
+{
+    float whole = mod(floor(time), 65536.0);
+    return (uint(whole) << 16u) | uint(fract(time) * 65536.0);
 }
 
 // Sixteen random bits as a number in [0, 1).
@@ -90,6 +103,7 @@ void main()
 {
     uint id = uint(gl_VertexID);
     float lifetime = lifetimeOf(id);
+    float timeStep = min(TimeStep, MaxTimeStep);
     vec3 position = Position;
     vec3 velocity = Velocity;
     float birthTime = BirthTime;
@@ -101,7 +115,7 @@ void main()
     bool unborn = BirthTime == 0.0 && Position == vec3(0.0) && Velocity == vec3(0.0);
     if (unborn || Time - BirthTime > lifetime) {
         // A rebirth's seed moves on with the clock, so no life repeats the last.
-        uint seed = id ^ (unborn ? 0x5bd1e995u : uint(Time * 65536.0) * 0x9e3779b9u);
+        uint seed = id ^ (unborn ? 0x5bd1e995u : clockTicks(Time) * 0x9e3779b9u);
         float lived;
         spawn(id, seed, position, velocity, lived);
         birthTime = unborn ? Time - lifetime * lived : Time;
@@ -111,7 +125,7 @@ void main()
     vec3 ripple = vec3(sin(position.y * 3.1 + Time * 9.0), cos(position.x * 2.7 - Time * 7.0),
                        sin((position.x + position.y) * 2.3 + Time * 5.0)) * 0.12;
     vec3 drift = swirl(position) + ripple;
-    velocity = mix(drift, velocity, exp(-1.2 * TimeStep * mUp));
+    velocity = mix(drift, velocity, exp(-1.2 * timeStep * mUp));
 
     // The pointer's pull and burst hang on uniforms alone, so a GPU skips
     // them for all particles at once in the many frames without either.
@@ -122,8 +136,8 @@ void main()
         // Held: a vortex around the pointer, strongest close to it.
         vec3 pull = toPointer * towards * (6.0 / (distance2 + 0.3));
         vec3 spin = vec3(-toPointer.y, toPointer.x, 0.0) * (3.0 / (distance2 + 0.2));
-        velocity += (pull + spin) * TimeStep * (1.0 - mUp);
-        velocity *= exp(-0.8 * TimeStep * (1.0 - mUp));
+        velocity += (pull + spin) * timeStep * (1.0 - mUp);
+        velocity *= exp(-0.8 * timeStep * (1.0 - mUp));
     }
     if (explosion > 0.0) {
         // Released: one kick away from the pointer, harder for the close ones.
@@ -135,7 +149,7 @@ void main()
     if (speed > MaxSpeed)
         velocity *= MaxSpeed / speed;
 
-    vPosition = position + velocity * TimeStep * 0.35;
+    vPosition = position + velocity * timeStep * 0.35;
     vBirthTime = birthTime;
     vVelocity = velocity;
 }

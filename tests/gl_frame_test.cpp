@@ -321,15 +321,42 @@ TEST_P(FrameTest, TheWindowShowsTheGreyBackgroundAndTheMarkerUnderThePointer)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+static std::string shippedEffect()
+{
+    std::ifstream shipped(VANTEEL_ASSETS_DIR "/Shaders.glsl", std::ios::binary);
+    EXPECT_TRUE(shipped.good());
+    std::stringstream text;
+    text << shipped.rdbuf();
+    return text.str();
+}
+
+// Window pixels that show something other than the grey background.
+static long coveredPixels()
+{
+    std::vector<unsigned char> pixels(size_t(1024) * 1024 * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    long covered = 0;
+    for (size_t pixel = 0; pixel < pixels.size(); pixel += 4)
+        covered += !isGrey({pixels[pixel], pixels[pixel + 1], pixels[pixel + 2], pixels[pixel + 3]});
+    return covered;
+}
+
+static void runFrames(int count, uint32_t elapsedMicroseconds)
+{
+    for (int frame = 0; frame < count; ++frame) {
+        update(elapsedMicroseconds);
+        render();
+    }
+}
+
 // Guards the shipped effect file: it must build and render on this driver,
 // leaving the background visible at the window's edge and particles in it.
 TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 {
-    std::ifstream shipped(VANTEEL_ASSETS_DIR "/Shaders.glsl", std::ios::binary);
-    ASSERT_TRUE(shipped.good());
-    std::stringstream text;
-    text << shipped.rdbuf();
-    effects.writeAsset("Shaders.glsl", text.str());
+    effects.writeAsset("Shaders.glsl", shippedEffect());
 
     initialise();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -346,4 +373,58 @@ TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
         for (int x = 256; x < 768; x += 8)
             lit += !isGrey(windowPixelUnder(x, y));
     EXPECT_GT(lit, 64 * 64 / 4) << "particles should cover much of the middle of the window";
+}
+
+// Guards a stall emptying the screen: after a debugger break or a suspended
+// machine the next step is minutes long, and integrated as given it throws
+// every particle out of view for seconds.
+TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
+{
+    effects.writeAsset("Shaders.glsl", shippedEffect());
+    initialise();
+    runFrames(10, 50000);
+    const long beforeStall = coveredPixels();
+    runFrames(1, 120000000);
+    runFrames(3, 50000);
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    const long afterStall = coveredPixels();
+    EXPECT_GT(beforeStall, 1024 * 1024 / 20) << "a normal frame should show the nebula";
+    EXPECT_GT(afterStall, beforeStall / 3) << "covered pixels before the stall: " << beforeStall;
+    EXPECT_LT(afterStall, beforeStall * 3) << "covered pixels before the stall: " << beforeStall;
+}
+
+// Guards the rebirth seed past 65,536 units of simulation time (about a
+// week): each life must start at a new place, not repeat the last one.
+TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
+{
+    effects.writeAsset("Shaders.glsl", shippedEffect());
+    initialise();
+    while (sceneState().time < 70000.0)
+        update(4000000000u);
+    // Each of these frames comes more than one life after the last, so every
+    // particle is reborn in it, and takes a short step, so it ends near
+    // where it was born.
+    auto rebirthFrame = [] {
+        update(10000000);
+        update(50000);
+        render();
+    };
+    // The buffers start as zeros, which the first frame gives their first lives.
+    rebirthFrame();
+    rebirthFrame();
+    std::vector<ParticleVertex> firstLives = readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+    rebirthFrame();
+    std::vector<ParticleVertex> secondLives = readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    int moved = 0, sampled = 0;
+    for (size_t index = 0; index < size_t(ParticleCount); index += 97, ++sampled) {
+        Vector3 a = firstLives[index].position, b = secondLives[index].position;
+        float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+        moved += dx * dx + dy * dy + dz * dz > 1e-4f;
+        EXPECT_GT(secondLives[index].birthTime, firstLives[index].birthTime) << "particle " << index << " was not reborn";
+        if (HasFailure())
+            break;
+    }
+    EXPECT_GT(moved, sampled * 9 / 10) << "most particles should start their next life somewhere else";
 }
