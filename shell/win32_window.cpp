@@ -10,6 +10,13 @@ constexpr DWORD HostWindowStyle = WS_POPUP | WS_VISIBLE | WS_SYSMENU;
 // Only used to turn the client size into a window size.
 constexpr DWORD HostSizingExtendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 
+// Win32 tells why a call failed only through the thread's last error, which
+// the next call may overwrite: callers come here straight from the failure.
+[[noreturn]] static void win32CallFailed(const char* call)
+{
+    fatalError("%s failed (error %lu).\n", call, GetLastError());
+}
+
 void registerHostWindowClass(HINSTANCE instance)
 {
     WNDCLASSEXA windowClass = {};
@@ -19,7 +26,8 @@ void registerHostWindowClass(HINSTANCE instance)
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = HostWindowClassName;
-    RegisterClassExA(&windowClass);
+    if (!RegisterClassExA(&windowClass))
+        win32CallFailed("RegisterClassExA");
 }
 
 void unregisterHostWindowClass(HINSTANCE instance) { UnregisterClassA(HostWindowClassName, instance); }
@@ -36,8 +44,11 @@ WindowPlacement placeHostWindow(int clientWidth, int clientHeight, int screenWid
 
 static HWND createWindowAt(WindowPlacement placement)
 {
-    return CreateWindowExA(0, HostWindowClassName, HostWindowClassName, HostWindowStyle, placement.x, placement.y,
-                           placement.width, placement.height, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, HostWindowClassName, HostWindowClassName, HostWindowStyle, placement.x,
+                                  placement.y, placement.width, placement.height, nullptr, nullptr, nullptr, nullptr);
+    if (!window)
+        win32CallFailed("CreateWindowExA");
+    return window;
 }
 
 static WindowPlacement centredPlacement(const AppConfig& config)
@@ -57,8 +68,13 @@ void attachRenderingContext(HostWindow window, int format)
     PIXELFORMATDESCRIPTOR descriptor = hostPixelFormatDescriptor();
     if (format == 0)
         format = ChoosePixelFormat(window.deviceContext, &descriptor);
-    SetPixelFormat(window.deviceContext, format, &descriptor);
-    wglMakeCurrent(window.deviceContext, wglCreateContext(window.deviceContext));
+    if (!SetPixelFormat(window.deviceContext, format, &descriptor))
+        win32CallFailed("SetPixelFormat");
+    HGLRC context = wglCreateContext(window.deviceContext);
+    if (!context)
+        win32CallFailed("wglCreateContext");
+    if (!wglMakeCurrent(window.deviceContext, context))
+        win32CallFailed("wglMakeCurrent");
 }
 
 HostWindow switchToMultisampleWindow(HostWindow first, const AppConfig& config)

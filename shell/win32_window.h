@@ -17,6 +17,8 @@ struct WindowPlacement {
 
 extern const char* const HostWindowClassName;
 
+// Registering the class, creating a window and attaching a context are fatal
+// when a Win32 call fails, with a message naming the call and its error.
 void registerHostWindowClass(HINSTANCE instance);
 void unregisterHostWindowClass(HINSTANCE instance);
 

@@ -1,9 +1,11 @@
+#include "debug_output.h"
 #include "scene.h"
 #include "win32_pixel_format.h"
 #include "win32_window.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -210,4 +212,38 @@ TEST_F(HostWindowTest, SwitchesToANewWindowWithTheMultisampledFormat)
     GetClassNameA(second.window, name, sizeof name);
     EXPECT_STREQ(name, "Kov App");
     DestroyWindow(second.window);
+}
+
+// A death test's child reports to the parent on stderr only, which the
+// debugger channel never reaches.
+static void reportOnStderr()
+{
+    replaceDebugOutputSink([](const char* text) { std::fputs(text, stderr); });
+}
+
+// Guards against carrying on with a null handle: each failure a test can
+// provoke stops the program, naming the call and its error.
+TEST_F(HostWindowTest, AFailedWin32CallIsFatalAndNamed)
+{
+    // The class is already registered by the fixture.
+    EXPECT_EXIT(
+        {
+            reportOnStderr();
+            registerHostWindowClass(GetModuleHandleA(nullptr));
+        },
+        testing::ExitedWithCode(1), "RegisterClassExA failed \\(error 1410\\)\\.\n\n$");
+    EXPECT_EXIT(
+        {
+            reportOnStderr();
+            unregisterHostWindowClass(GetModuleHandleA(nullptr));
+            createHostWindow(appConfig());
+        },
+        testing::ExitedWithCode(1), "CreateWindowExA failed \\(error \\d+\\)\\.\n\n$");
+    // Far beyond any driver's format count.
+    EXPECT_EXIT(
+        {
+            reportOnStderr();
+            attachRenderingContext(createHostWindow(appConfig()), 1 << 20);
+        },
+        testing::ExitedWithCode(1), "SetPixelFormat failed \\(error \\d+\\)\\.\n\n$");
 }
