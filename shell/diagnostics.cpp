@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 static void formatAndWrite(const char* format, va_list arguments)
 {
@@ -48,4 +49,9 @@ void checkCondition(int condition, const char* format, ...)
     va_list arguments;
     va_start(arguments, format);
     reportAndExit(format, arguments);
+}
+
+void makeOutOfMemoryFatal()
+{
+    std::set_new_handler([] { fatalError("Out of memory.\n"); });
 }

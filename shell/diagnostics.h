@@ -20,3 +20,7 @@ void debugPrint(const char* format, ...) VANTEEL_PRINTF_FORMAT(1, 2);
 // A zero condition is fatal; otherwise nothing is formatted or written.
 // Text the program did not write itself (a compiler log) must go through "%s".
 void checkCondition(int condition, const char* format, ...) VANTEEL_PRINTF_FORMAT(2, 3);
+
+// Makes a failed C++ allocation fatal like any other failure, with a message
+// and status 1, instead of ending the process through std::terminate.
+void makeOutOfMemoryFatal();

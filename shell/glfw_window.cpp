@@ -58,6 +58,7 @@ GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
     checkCondition(monitor != nullptr, "No monitor to centre the window on.\n");
     const GLFWvidmode* screen = glfwGetVideoMode(monitor);
+    checkCondition(screen != nullptr, "No video mode to centre the window on.\n");
     int screenLeft = 0, screenTop = 0;
     glfwGetMonitorPos(monitor, &screenLeft, &screenTop);
     glfwSetWindowPos(window, screenLeft + screen->width / 2 - config.width / 2,

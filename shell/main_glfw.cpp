@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "frame_step.h"
 #include "gl_context.h"
 #include "glfw_input.h"
@@ -23,6 +24,7 @@ static void presentFrame() { glfwSwapBuffers(window); }
 
 int main()
 {
+    makeOutOfMemoryFatal();
     startWindowSystem();
     window = createDemoWindow(appConfig(), UseCoreProfile);
     connectInput(window, appConfig().width, appConfig().height);

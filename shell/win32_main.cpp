@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "frame_step.h"
 #include "gl_context.h"
 #include "particles.h"
@@ -32,6 +33,7 @@ static int64_t readTimer()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    makeOutOfMemoryFatal();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     registerHostWindowClass(instance);
     hostWindow = createHostWindow(hostConfig());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <new>
 #include <string>
 
 using Writes = std::vector<std::string>;
@@ -73,4 +75,23 @@ TEST(FatalError, CutsALongMessageBeforeTheSeparateNewline)
     std::string expected = "^\\[" + std::string(1023, 'x') + "\\]\\[\n\\]$";
     EXPECT_EXIT(printWritesAndDie([] { fatalError("%s", std::string(2000, 'x').c_str()); }),
                 testing::ExitedWithCode(1), expected);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's allocator would report a request it cannot meet itself,
+// instead of failing it as the C library's does.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif
+
+// Guards a failed allocation ending the process through std::terminate (a
+// signal) instead of with status 1 and a message.
+TEST(OutOfMemory, IsFatalWithStatus1AndAMessage)
+{
+    EXPECT_EXIT(printWritesAndDie([] {
+                    makeOutOfMemoryFatal();
+                    // More than any address space holds, so it cannot succeed.
+                    volatile size_t impossible = SIZE_MAX / 2;
+                    ::operator delete(::operator new(impossible));
+                }),
+                testing::ExitedWithCode(1), "^\\[Out of memory.\n\\]\\[\n\\]$");
 }
