@@ -8,10 +8,15 @@
 #include "glfw_window.h"
 #include "particles.h"
 #include "scene.h"
+#include "x11_window_loss.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+// After the test framework: Xlib's macros (None, Bool) clash with its names.
+#define GLFW_EXPOSE_NATIVE_X11
+#include <GLFW/glfw3native.h>
+#include <GL/glx.h>
 
 #include <string>
 #include <vector>
@@ -168,4 +173,42 @@ TEST(FrameStep, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
 {
     renderRaisesGlError = true;
     EXPECT_EXIT(runOneFrame(1, recordPresent), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+}
+
+// Feeds the error handler the watch installed an error about the demo's
+// window, as Xlib would, then ends the process: 3 when the window now
+// counts as lost, 4 when the loop would carry on. A GLX error's code is
+// counted from the extension's first one, known only once connected.
+static void reportErrorOnWindow(int errorCode, bool glxError = false)
+{
+    GLFWwindow* window = openWindow(0);
+    watchForWindowLoss(window);
+    XErrorHandler installed = XSetErrorHandler(nullptr);
+    XSetErrorHandler(installed);
+    XErrorEvent error = {};
+    error.display = glfwGetX11Display();
+    if (glxError) {
+        int errorBase = 0, eventBase = 0;
+        if (!glXQueryExtension(error.display, &errorBase, &eventBase))
+            std::exit(5);
+        errorCode += errorBase;
+    }
+    error.resourceid = glfwGetX11Window(window);
+    error.error_code = static_cast<unsigned char>(errorCode);
+    error.request_code = 151;
+    error.minor_code = 11;
+    installed(error.display, &error);
+    std::exit(windowLost() ? 3 : 4);
+}
+
+// Guards the line between a window that is gone, a plain end of the program,
+// and a window or context that failed, which must not be reported as success.
+TEST(WindowLoss, OnlyErrorsThatMeanTheWindowIsGoneEndTheLoopQuietly)
+{
+    EXPECT_EXIT(reportErrorOnWindow(BadWindow), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(reportErrorOnWindow(BadDrawable), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(reportErrorOnWindow(GlxBadDrawableError, true), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(reportErrorOnWindow(BadMatch), testing::ExitedWithCode(1),
+                "X error on the window: BadMatch [^\n]*\\(request 151\\.11\\)\n\n$");
+    EXPECT_EXIT(reportErrorOnWindow(BadAlloc), testing::ExitedWithCode(1), "X error on the window: BadAlloc");
 }
