@@ -18,8 +18,11 @@ struct ShaderStore {
     ByteString* lastError;
     ChainNode* directives;
     ChainNode* sections;
-    ChainNode* loadedEffects;
+    ChainNode* loadedEffects;  // (effect name, path of the file read)
     ChainNode* searchPaths;
+    // Sections and records of forgotten effects: their texts and paths were
+    // handed out, so they are kept until the store is released.
+    ChainNode* forgotten;
 };
 
 ShaderStore* store = nullptr;
@@ -59,12 +62,12 @@ ByteString* loadEffect(const ByteString* effectName) {
         if (lastCandidate == nullptr) return nullptr;
         FILE* file = openEffectFile(lastCandidate->data);
         if (file == nullptr) continue;
-        destroy(lastCandidate);
 
         // An effect that cannot be recorded stays unloaded, to be searched again next time.
         ByteString* loadedName = copy(effectName);
-        if (loadedName == nullptr || pushFront(&store->loadedEffects, loadedName, nullptr) != 0) {
+        if (loadedName == nullptr || pushFront(&store->loadedEffects, loadedName, lastCandidate) != 0) {
             destroy(loadedName);
+            destroy(lastCandidate);
             std::fclose(file);
             return nullptr;
         }
@@ -75,6 +78,24 @@ ByteString* loadEffect(const ByteString* effectName) {
         destroy(lastCandidate);
     }
     return nullptr;
+}
+
+bool isNamed(const ByteString* name, const char* effectName) {
+    return effectName != nullptr && std::strlen(effectName) == size_t(name->length) &&
+           std::memcmp(name->data, effectName, size_t(name->length)) == 0;
+}
+
+// The link to the record of a loaded effect: the one that points at it.
+ChainNode** loadedRecord(const char* effectName) {
+    ChainNode** link = &store->loadedEffects;
+    while (*link != nullptr && !isNamed((*link)->first, effectName)) link = &(*link)->next;
+    return link;
+}
+
+// A section key is the effect name, ".", and the section name.
+bool isSectionOf(const ByteString* key, const ByteString* effectName) {
+    const size_t length = size_t(effectName->length);
+    return size_t(key->length) > length && std::memcmp(key->data, effectName->data, length) == 0 && key->data[length] == '.';
 }
 
 bool startsWith(const ByteString* text, const ByteString* prefix) {
@@ -162,6 +183,31 @@ const char* getShader(const char* key) {
     return found != nullptr ? found->data : nullptr;
 }
 
+const char* effectPath(const char* effectName) {
+    if (store == nullptr) return nullptr;
+    const ChainNode* record = *loadedRecord(effectName);
+    return record != nullptr ? record->second->data : nullptr;
+}
+
+int forgetEffect(const char* effectName) {
+    if (store == nullptr) return 0;
+    ChainNode** record = loadedRecord(effectName);
+    if (*record == nullptr) {
+        recordError(format("Effect '%s' is not loaded.", effectName != nullptr ? effectName : "(null)"));
+        return 0;
+    }
+    const ByteString* name = (*record)->first;
+    for (ChainNode** section = &store->sections; *section != nullptr;) {
+        if (isSectionOf((*section)->first, name)) {
+            moveToFront(section, &store->forgotten);
+        } else {
+            section = &(*section)->next;
+        }
+    }
+    moveToFront(record, &store->forgotten);
+    return 1;
+}
+
 const ByteString* lastError() { return store != nullptr ? store->lastError : nullptr; }
 
 void release() {
@@ -171,6 +217,7 @@ void release() {
     releaseChain(store->sections);
     releaseChain(store->loadedEffects);
     releaseChain(store->searchPaths);
+    releaseChain(store->forgotten);
     allocation::release(store);
     store = nullptr;
 }

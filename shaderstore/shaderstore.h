@@ -15,6 +15,15 @@ int addDirective(const char* token, const char* text);
 // The NUL-terminated source of the section whose key is the longest prefix of
 // key; owned by the store and valid until the process ends. Null on failure.
 const char* getShader(const char* key);
+// The file the effect was read from (its search path's prefix, the name and
+// the suffix); null when there is no store or the effect is not loaded. Owned
+// by the store and valid until the process ends, whatever is forgotten later.
+const char* effectPath(const char* effectName);
+// Forgets a loaded effect, so that the next request naming it reads and slices
+// its file again, with the search paths and directives in force then. Texts
+// handed out before stay valid and unchanged. 1 when the effect was loaded; 0
+// when there is no store or it was not.
+int forgetEffect(const char* effectName);
 // The text of the most recent failure; null until one happened, and when memory
 // ran out while making that text.
 const ByteString* lastError();

@@ -14,6 +14,13 @@ int pushFront(ChainNode** chain, ByteString* first, ByteString* second) {
     return 0;
 }
 
+void moveToFront(ChainNode** link, ChainNode** chain) {
+    ChainNode* node = *link;
+    *link = node->next;
+    node->next = *chain;
+    *chain = node;
+}
+
 void releaseChain(ChainNode* chain) {
     while (chain != nullptr) {
         ChainNode* next = chain->next;

@@ -3,10 +3,10 @@
 #include "bytestring.h"
 
 // The one node kind of every chain in the store: two strings and a link.
-// Chains grow at the front only, so a walk meets the newest node first.
+// Nodes join a chain at its front only, so a walk meets the newest first.
 struct ChainNode {
     ByteString* first;
-    ByteString* second;  // absent in the chain of loaded effect names
+    ByteString* second;
     ChainNode* next;
 };
 
@@ -15,6 +15,8 @@ namespace shaderstore {
 // Puts a node holding first and second in front of chain. 0 on success, when
 // the node owns both strings; -1 when memory ran out, and the caller keeps them.
 int pushFront(ChainNode** chain, ByteString* first, ByteString* second);
+// Unlinks the node *link points at and puts it in front of chain; no allocation.
+void moveToFront(ChainNode** link, ChainNode** chain);
 // Releases every node of chain and the strings they hold.
 void releaseChain(ChainNode* chain);
 

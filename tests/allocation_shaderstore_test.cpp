@@ -106,3 +106,31 @@ TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
         release();
     });
 }
+
+// Re-reading a forgotten effect with failures along the way: the new text is
+// whole or absent, the text handed out before is untouched, and release gives
+// back the forgotten sections too.
+TEST(AllocationFailure, RereadingAForgottenEffect) {
+    EffectDirectory directory;
+    AllocationHarness harness;
+    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+        directory.write("assets/Shaders.glsl", effectText);
+        setUpStore(directory);
+        const char* before = getShader("Shaders.Particle.VS");
+        ASSERT_NE(before, nullptr);
+        directory.write("assets/Shaders.glsl", "--Particle.VS\nchanged\n");
+        h.arm(failure, k);
+        ASSERT_EQ(forgetEffect("Shaders"), 1);
+        const char* after = getShader("Shaders.Particle.VS");
+        const char* path = effectPath("Shaders");
+        h.disarm();
+        if (after != nullptr) {
+            EXPECT_STREQ(after, "#version 150\n#define VERTEX\n#line 0\nchanged\n\n");
+        }
+        if (path != nullptr) {
+            EXPECT_EQ(std::string(path), directory.prefix("assets") + "Shaders.glsl");
+        }
+        EXPECT_EQ(std::string(before), particleText);
+        release();
+    });
+}

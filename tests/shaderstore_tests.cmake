@@ -16,6 +16,7 @@ vanteel_test(shaderstore_test
   shaderstore_directive_test.cpp
   shaderstore_lookup_test.cpp
   shaderstore_lifecycle_test.cpp
+  shaderstore_reload_test.cpp
 )
 target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_harness)
 # Streams that fail on demand exist only in the GNU C library.

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shaderstore.h"
+#include "shaderstore_effect_files.h"
+
+using namespace shaderstore;
+
+// The path is the candidate that opened: a search path's prefix, the name and
+// its suffix, or the bare name of the default entry.
+TEST(EffectPath, NamesTheFileThatWasRead) {
+    EffectDirectory directory;
+    EXPECT_EQ(effectPath("Shaders"), nullptr);
+    create();
+    addPath(directory.prefix("assets").c_str(), ".glsl");
+    directory.write("assets/Shaders.glsl", "--A\na\n");
+    directory.write("Solo", "--A\nsolo\n");
+    EXPECT_EQ(effectPath("Shaders"), nullptr) << "not loaded yet";
+    EXPECT_EQ(shaderText("Missing.A"), "<null>");
+    EXPECT_EQ(effectPath("Missing"), nullptr) << "nothing opened";
+
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    ASSERT_EQ(shaderText("Solo.A"), "#line 0\nsolo\n\n");
+    EXPECT_STREQ(effectPath("Shaders"), (directory.prefix("assets") + "Shaders.glsl").c_str());
+    EXPECT_STREQ(effectPath("Solo"), "Solo");
+    EXPECT_EQ(effectPath("Shader"), nullptr);
+    EXPECT_EQ(effectPath(nullptr), nullptr);
+}
+
+// After forgetting, the effect's sections are those of the file as it is now:
+// changed, added and removed ones alike. Texts and paths handed out earlier
+// keep their bytes, and other effects are not read again.
+TEST(Forget, TheNextRequestReadsTheFileAgain) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\nold\n--Gone\ngone\n");
+    directory.write("Other", "--A\nother\n");
+    create();
+    const char* oldText = getShader("Shaders.A");
+    ASSERT_NE(oldText, nullptr);
+    ASSERT_EQ(shaderText("Other.A"), "#line 0\nother\n\n");
+    const char* oldPath = effectPath("Shaders");
+
+    directory.write("Shaders", "--New\nnew\n--A\nchanged\n");
+    directory.write("Other", "--A\nchanged other\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nold\n") << "read once until forgotten";
+    EXPECT_EQ(forgetEffect("Shaders"), 1);
+    EXPECT_EQ(effectPath("Shaders"), nullptr);
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 2\nchanged\n\n");
+    EXPECT_EQ(shaderText("Shaders.New"), "#line 0\nnew\n");
+    EXPECT_EQ(shaderText("Shaders.Gone"), "<null>");
+    EXPECT_EQ(shaderText("Other.A"), "#line 0\nother\n\n");
+
+    EXPECT_STREQ(oldText, "#line 0\nold\n");
+    EXPECT_STREQ(oldPath, "Shaders");
+    EXPECT_STREQ(effectPath("Shaders"), "Shaders");
+}
+
+// The file is searched and sliced as a first load would be now.
+TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\nbeside\n");
+    create();
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+    directory.write("assets/Shaders.glsl", "--A\nin assets\n");
+    addPath(directory.prefix("assets").c_str(), ".glsl");
+    addDirective("*", "#version 150");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+
+    forgetEffect("Shaders");
+    EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 0\nin assets\n\n");
+    EXPECT_STREQ(effectPath("Shaders"), (directory.prefix("assets") + "Shaders.glsl").c_str());
+}
+
+TEST(Forget, AnEffectThatIsNotLoadedIsReported) {
+    EffectDirectory directory;
+    directory.write("Shaders", "--A\na\n");
+    EXPECT_EQ(forgetEffect("Shaders"), 0);
+    EXPECT_EQ(lastError(), nullptr) << "no store, nothing recorded";
+    create();
+    EXPECT_EQ(forgetEffect("Shaders"), 0);
+    EXPECT_EQ(lastErrorText(), "Effect 'Shaders' is not loaded.");
+    EXPECT_EQ(forgetEffect(nullptr), 0);
+    EXPECT_EQ(lastErrorText(), "Effect '(null)' is not loaded.");
+
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    EXPECT_EQ(forgetEffect("Shaders"), 1);
+    EXPECT_EQ(forgetEffect("Shaders"), 0) << "forgotten already";
+}
