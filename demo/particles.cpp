@@ -11,6 +11,7 @@
 #include <vector>
 
 static constexpr int SurfaceSize = 1024;
+static constexpr float PointSize = 0.005f;
 static constexpr GLsizeiptr ParticleBufferBytes = GLsizeiptr(ParticleCount) * sizeof(ParticleVertex);
 static_assert(ParticleBufferBytes == 19600000, "both particle buffers hold exactly 700,000 records");
 
@@ -44,7 +45,7 @@ void initialise()
 
     compositeProgram = buildProgram("Composite.VS", nullptr, "Composite.FS");
     particleProgram = buildProgram("Particle.VS", "Particle.GS", "Particle.FS");
-    setFloat("PointSize", 0.005f);
+    setFloat("PointSize", PointSize);
     feedbackProgram = buildProgram("tf.VS", nullptr, nullptr);
 
     glEnable(GL_DEPTH_TEST);
@@ -54,6 +55,34 @@ void initialise()
     std::vector<ParticleVertex> unborn(ParticleCount, ParticleVertex{});
     sourceBuffer = createParticleBuffer(unborn.data());
     destinationBuffer = createParticleBuffer(nullptr);
+}
+
+void reloadShaders()
+{
+    forgetEffectFile();
+    // All three are built whatever fails first, so one save reports every broken stage.
+    GLuint composite = rebuildProgram("Composite.VS", nullptr, "Composite.FS");
+    GLuint particle = rebuildProgram("Particle.VS", "Particle.GS", "Particle.FS");
+    if (particle)
+        setFloat("PointSize", PointSize);
+    GLuint feedback = rebuildProgram("tf.VS", nullptr, nullptr);
+
+    // The feedback program is current afterwards, as initialise leaves it.
+    if (composite && particle && feedback) {
+        glUseProgram(feedback);
+        deleteProgram(compositeProgram);
+        deleteProgram(particleProgram);
+        deleteProgram(feedbackProgram);
+        compositeProgram = composite;
+        particleProgram = particle;
+        feedbackProgram = feedback;
+        return;
+    }
+    glUseProgram(feedbackProgram);
+    for (GLuint program : {composite, particle, feedback}) {
+        if (program)
+            deleteProgram(program);
+    }
 }
 
 void update(uint32_t elapsedMicroseconds)

@@ -19,6 +19,10 @@ constexpr int ParticleCount = 700000;
 void initialise();
 void update(uint32_t elapsedMicroseconds);
 void render();
+// Builds the three programs anew from the effect file as it is now. Only when
+// all three build do they replace the ones in use; otherwise the reasons are
+// printed and the demo goes on as before. The particles carry on either way.
+void reloadShaders();
 
 // Read-only inspection for tests: the buffer holding the newest particles
 // (source) and the one the next simulation pass will overwrite.

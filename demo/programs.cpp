@@ -7,16 +7,18 @@
 
 #include <string>
 
-static const char ResourceDirectory[] = "../assets/";
-static const char EffectKeyPrefix[] = "Shaders.";
+static const char EffectName[] = "Shaders";
 // Info logs are cut to this many bytes, terminator included.
 static constexpr int InfoLogCapacity = 256;
 
+static std::string resourceDirectory = "../assets/";
 static bool storeIsSetUp = false;
+
+void useResourceDirectory(const char* directory) { resourceDirectory = directory; }
 
 static void setUpShaderStore()
 {
-    std::string directory = ResourceDirectory;
+    std::string directory = resourceDirectory;
     if (directory.empty() || directory.back() != '/')
         directory += '/';
     shaderstore::create();
@@ -24,10 +26,32 @@ static void setUpShaderStore()
     shaderstore::addDirective("*", "#version 150");
 }
 
-static void attachStage(GLuint program, GLenum stage, const std::string& key, const char* missingMessage)
+// The demo's keys are given without the effect's name in front.
+static std::string fullKey(const char* key) { return std::string(EffectName) + "." + key; }
+
+const char* effectFilePath() { return shaderstore::effectPath(EffectName); }
+
+void forgetEffectFile() { shaderstore::forgetEffect(EffectName); }
+
+// The start-up build stops the demo at its first failure; a rebuild while the
+// demo runs prints the reason and hands the failure back instead.
+enum class OnFailure { Stop, Report };
+
+static bool holds(OnFailure onFailure, int condition, const char* format, const char* argument)
+{
+    if (onFailure == OnFailure::Stop)
+        checkCondition(condition, format, argument);
+    else if (!condition)
+        debugPrint(format, argument);
+    return condition;
+}
+
+static bool attachStage(GLuint program, GLenum stage, const std::string& key, const char* missingMessage,
+                        OnFailure onFailure)
 {
     const char* source = shaderstore::getShader(key.c_str());
-    checkCondition(source != nullptr, missingMessage, key.c_str());
+    if (!holds(onFailure, source != nullptr, missingMessage, key.c_str()))
+        return false;
 
     GLuint shader = glCreateShader(stage);
     glShaderSource(shader, 1, &source, nullptr);
@@ -36,11 +60,15 @@ static void attachStage(GLuint program, GLenum stage, const std::string& key, co
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     char log[InfoLogCapacity] = {};
     glGetShaderInfoLog(shader, InfoLogCapacity, nullptr, log);
-    checkCondition(status, "%s", log);
+    if (!holds(onFailure, status, "%s", log)) {
+        glDeleteShader(shader);
+        return false;
+    }
     glAttachShader(program, shader);
+    return true;
 }
 
-unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey)
+static GLuint build(const char* vertexKey, const char* geometryKey, const char* fragmentKey, OnFailure onFailure)
 {
     if (!storeIsSetUp) {
         setUpShaderStore();
@@ -48,14 +76,16 @@ unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const 
     }
 
     GLuint program = glCreateProgram();
-    attachStage(program, GL_VERTEX_SHADER, std::string(EffectKeyPrefix) + vertexKey,
-                "Can't find vertex shader: %s\n");
-    if (fragmentKey)
-        attachStage(program, GL_FRAGMENT_SHADER, std::string(EffectKeyPrefix) + fragmentKey,
-                    "Can't find fragment shader: %s\n");
-    if (geometryKey)
-        attachStage(program, GL_GEOMETRY_SHADER, std::string(EffectKeyPrefix) + geometryKey,
-                    "Can't find geometry shader: %s\n");
+    bool attached = attachStage(program, GL_VERTEX_SHADER, fullKey(vertexKey), "Can't find vertex shader: %s\n",
+                                onFailure) &&
+                    (!fragmentKey || attachStage(program, GL_FRAGMENT_SHADER, fullKey(fragmentKey),
+                                                 "Can't find fragment shader: %s\n", onFailure)) &&
+                    (!geometryKey || attachStage(program, GL_GEOMETRY_SHADER, fullKey(geometryKey),
+                                                 "Can't find geometry shader: %s\n", onFailure));
+    if (!attached) {
+        deleteProgram(program);
+        return 0;
+    }
 
     glBindAttribLocation(program, PositionAttribute, "Position");
     glBindAttribLocation(program, TexCoordAttribute, "TexCoord");
@@ -75,10 +105,33 @@ unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const 
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     char log[InfoLogCapacity] = {};
     glGetProgramInfoLog(program, InfoLogCapacity, nullptr, log);
-    checkCondition(status, "%s", log);
+    if (!holds(onFailure, status, "%s", log)) {
+        deleteProgram(program);
+        return 0;
+    }
 
     glUseProgram(program);
     return program;
+}
+
+unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey)
+{
+    return build(vertexKey, geometryKey, fragmentKey, OnFailure::Stop);
+}
+
+unsigned int rebuildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey)
+{
+    return build(vertexKey, geometryKey, fragmentKey, OnFailure::Report);
+}
+
+void deleteProgram(unsigned int program)
+{
+    GLuint shaders[3] = {};
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 3, &count, shaders);
+    for (GLsizei i = 0; i < count; ++i)
+        glDeleteShader(shaders[i]);
+    glDeleteProgram(program);
 }
 
 static GLint currentLocation(const char* name)

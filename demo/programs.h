@@ -15,9 +15,25 @@ enum AttributeLocation : unsigned int {
     VelocityAttribute = 4,
 };
 
+// Where the effect file is searched first, in place of "../assets/"; a "/" is
+// appended when missing. Takes effect only before the first build.
+void useResourceDirectory(const char* directory);
+
 // Keys are given without the "Shaders." prefix; geometryKey and fragmentKey
 // may be null. Any failure is fatal. The new program is current on return.
 unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey);
+// The same build for a demo that is running: a missing section, a compile or
+// a link failure prints the reason and returns 0, leaving no program or
+// shader behind and the current program as it was.
+unsigned int rebuildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey);
+// Deletes a program and the shaders attached to it.
+void deleteProgram(unsigned int program);
+
+// The effect file the programs' sources were read from; null before the first
+// build, and while the file last searched for was not found.
+const char* effectFilePath();
+// The next build reads the effect file again instead of the sections read before.
+void forgetEffectFile();
 
 // Set a uniform of the current program, looked up by name on every call; a
 // name the program lacks is ignored.

@@ -1,14 +1,13 @@
 #include "frame_step.h"
 
 #include "diagnostics.h"
-#include "particles.h"
 
 #include <GL/glew.h>
 
-void runFrame(FrameClock* clock, int64_t now, PresentFrame present)
+void runFrame(Demo demo, FrameClock* clock, int64_t now, PresentFrame present)
 {
-    update(takeElapsedMicroseconds(clock, now));
-    render();
+    demo.update(takeElapsedMicroseconds(clock, now));
+    demo.render();
     present();
     checkCondition(glGetError() == GL_NO_ERROR, "OpenGL error.\n");
 }

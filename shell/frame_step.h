@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame_clock.h"
+#include "host.h"
 
 #include <cstdint>
 
@@ -10,4 +11,4 @@ using PresentFrame = void (*)();
 // One frame of the main loop, the same on every platform: the time since the
 // previous frame goes to update, then render, present, and any OpenGL error
 // left pending is fatal. `now` is the timer reading taken for this frame.
-void runFrame(FrameClock* clock, int64_t now, PresentFrame present);
+void runFrame(Demo demo, FrameClock* clock, int64_t now, PresentFrame present);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 static MouseInput mouseInput;
+static MouseHandler mouseHandler;
 static int handledEventCount;
 static int quitRequest;
 
@@ -18,7 +19,7 @@ static int64_t nowInMilliseconds()
 static void deliver(MouseDelivery delivery)
 {
     if (delivery.deliver)
-        handleMouse(delivery.x, delivery.y, delivery.kind);
+        mouseHandler(delivery.x, delivery.y, delivery.kind);
 }
 
 static void onKey(GLFWwindow*, int key, int, int action, int)
@@ -51,8 +52,9 @@ static void onCursorMove(GLFWwindow*, double x, double y)
 
 static void onClose(GLFWwindow*) { ++handledEventCount; }
 
-void connectInput(GLFWwindow* window, int clientWidth, int clientHeight)
+void connectInput(GLFWwindow* window, MouseHandler handler, int clientWidth, int clientHeight)
 {
+    mouseHandler = handler;
     mouseInput = startMouseInput(clientWidth, clientHeight);
     glfwSetKeyCallback(window, onKey);
     glfwSetMouseButtonCallback(window, onMouseButton);

@@ -4,7 +4,7 @@
 vanteel_test(host_mouse_input_test host_mouse_input_test.cpp)
 target_link_libraries(host_mouse_input_test PRIVATE vanteel_input)
 
-# Links the host without the demo: the test supplies the demo's entry points.
+# The host alone: the test hands it a demo of recorders.
 vanteel_test(host_window_test host_window_test.cpp debug_capture.cpp)
 target_link_libraries(host_window_test PRIVATE vanteel_glfw_host)
 
@@ -30,3 +30,11 @@ vanteel_end_to_end_test(missing_effect_file vanteel missing-effect)
 vanteel_end_to_end_test(no_display vanteel no-display)
 vanteel_end_to_end_test(core_profile_startup vanteel_core_profile startup ${real_effect_file})
 vanteel_end_to_end_test(core_profile_input vanteel_core_profile input ${probe_effect_file})
+
+# The command line: what each option makes the demo do, seen from outside.
+set(options_driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_options.py)
+foreach(case usage screenshot fixed-step benchmark assets)
+  add_test(NAME end_to_end.options_${case}
+           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${options_driver} ${case} $<TARGET_FILE:vanteel> ${real_effect_file})
+  set_tests_properties(end_to_end.options_${case} PROPERTIES TIMEOUT 300 RESOURCE_LOCK vanteel_demo_run)
+endforeach()

@@ -1,6 +1,9 @@
+#include "debug_capture.h"
 #include "gl_fixture.h"
 #include "particles.h"
+#include "programs.h"
 #include "scene.h"
+#include "shaderstore.h"
 
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
@@ -319,6 +322,109 @@ TEST_P(FrameTest, TheWindowShowsTheGreyBackgroundAndTheMarkerUnderThePointer)
     render();
     EXPECT_TRUE(isColour(windowPixelUnder(700, 300), true, false)) << "red once released";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A later section of the same name answers its key: this paints the window yellow.
+static const char* const yellowComposite = R"(
+--Composite.FS
+out vec4 fragment;
+void main() { fragment = vec4(1.0, 1.0, 0.0, 1.0); }
+)";
+
+static std::string frameEffectWithout(const std::string& header, const std::string& nextHeader)
+{
+    std::string effect = frameEffect;
+    size_t start = effect.find(header);
+    return effect.erase(start, effect.find(nextHeader) - start);
+}
+
+// As initialise leaves it: a program with the three feedback outputs that is
+// not waiting to be deleted.
+static bool isFeedbackProgramCurrent()
+{
+    GLuint program = static_cast<GLuint>(integer(GL_CURRENT_PROGRAM));
+    GLint outputs = 0, deleted = GL_TRUE;
+    glGetProgramiv(program, GL_TRANSFORM_FEEDBACK_VARYINGS, &outputs);
+    glGetProgramiv(program, GL_DELETE_STATUS, &deleted);
+    return outputs == 3 && deleted == GL_FALSE;
+}
+
+// Programs and shaders alive: a reload must leave as many as it found.
+static int liveShaderObjects()
+{
+    int live = 0;
+    for (GLuint name = 1; name <= 1024; ++name)
+        live += glIsProgram(name) || glIsShader(name);
+    return live;
+}
+
+// Guards a reload that rebuilds from the text read at start-up, that restarts
+// the particles, or that leaves "PointSize" unset on the new particle program
+// (its marker would vanish): a saved composite shows, and so does the original
+// once it is saved back, with the particles carrying on throughout.
+TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
+{
+    initialise();
+    EXPECT_STREQ(effectFilePath(), "../assets/Shaders.glsl");
+    update(TwoSeconds);
+    render();
+    const ParticleBufferNames names = particleBufferNames();
+    const int liveObjects = liveShaderObjects();
+
+    effects.writeAsset("Shaders.glsl", std::string(frameEffect) + yellowComposite);
+    reloadShaders();
+    EXPECT_TRUE(isFeedbackProgramCurrent());
+    update(TwoSeconds);
+    render();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(liveShaderObjects(), liveObjects) << "the replaced programs and their shaders are deleted";
+    EXPECT_TRUE(isColour(windowPixelUnder(20, 20), true, true)) << "the saved composite paints yellow";
+    EXPECT_FLOAT_EQ(readParticle(particleBufferNames().source, 0).position.x, 2 * TimeStepOfTwoSeconds);
+
+    effects.writeAsset("Shaders.glsl", frameEffect);
+    reloadShaders();
+    update(TwoSeconds);
+    render();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_TRUE(isGrey(windowPixelUnder(20, 20)));
+    EXPECT_TRUE(isColour(windowPixelUnder(512, 512), true, false)) << "the marker under the pointer";
+    EXPECT_FLOAT_EQ(readParticle(particleBufferNames().source, 0).position.x, 3 * TimeStepOfTwoSeconds);
+    EXPECT_EQ(particleBufferNames().source, names.source) << "the buffers keep their names and turns";
+}
+
+// Saves effect, reloads, and runs a frame, which must look as it did before
+// the save; returns what the reload printed.
+static std::vector<std::string> reloadAndRunAFrame(const EffectDirectory& effects, const std::string& effect)
+{
+    const int liveObjects = liveShaderObjects();
+    effects.writeAsset("Shaders.glsl", effect);
+    DebugCapture capture;
+    reloadShaders();
+    EXPECT_TRUE(isFeedbackProgramCurrent());
+    update(500000);
+    render();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    // The driver may hold on to a deleted program until the next draw.
+    EXPECT_EQ(liveShaderObjects(), liveObjects) << "what did build is deleted";
+    EXPECT_TRUE(isGrey(windowPixelUnder(20, 20))) << "the composite that did build is not used";
+    EXPECT_TRUE(isColour(windowPixelUnder(512, 512), true, false)) << "the marker under the pointer";
+    return capture.writes();
+}
+
+// Guards a failed reload that stops the demo, keeps quiet, or leaves a broken
+// or half-replaced set of programs in use: the reason is printed as the driver
+// or the store gave it, and the frames go on with the programs that built last.
+TEST_P(FrameTest, AReloadThatFailsPrintsWhyAndKeepsTheProgramsItHad)
+{
+    initialise();
+    std::vector<std::string> printed =
+        reloadAndRunAFrame(effects, std::string(frameEffect) + yellowComposite + "--Particle.FS\nthis is not GLSL;\n");
+    const char* brokenSource = shaderstore::getShader("Shaders.Particle.FS");
+    EXPECT_THAT(printed, testing::ElementsAre(compileLog(GL_FRAGMENT_SHADER, brokenSource, true))) << "a syntax error";
+
+    printed = reloadAndRunAFrame(effects, frameEffectWithout("--Particle.GS", "--Particle.FS") + yellowComposite);
+    EXPECT_THAT(printed, testing::ElementsAre("Can't find geometry shader: Shaders.Particle.GS\n"))
+        << "a section removed";
 }
 
 static std::string shippedEffect()

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 using testing::HasSubstr;
 
@@ -240,6 +242,20 @@ TEST_P(ProgramTest, SetsUpTheStoreOnlyOnTheFirstBuild)
     const char* probe = shaderstore::getShader("Probe.Section");
     ASSERT_NE(probe, nullptr) << "the resource directory is searched with the suffix .glsl";
     EXPECT_STREQ(probe, "#version 150\n#line 0\nbody\n\n");
+}
+
+// Guards --assets: the directory given replaces ../assets/ (a "/" is added),
+// so only its effect file has the sections asked for.
+TEST_P(ProgramTest, AResourceDirectoryGivenBeforeTheFirstBuildReplacesTheBuiltInOne)
+{
+    const std::string elsewhere = effects.root() + "/elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    std::ofstream(elsewhere + "/Shaders.glsl", std::ios::binary) << testEffect;
+    effects.writeAsset("Shaders.glsl", "--Unrelated.VS\n");
+
+    useResourceDirectory(elsewhere.c_str());
+    EXPECT_NE(buildProgram("Plain.VS", nullptr, "Plain.FS"), 0u);
+    EXPECT_EQ(std::string(effectFilePath()), elsewhere + "/Shaders.glsl");
 }
 
 // Guards each stage's lookup message, and the fragment stage coming before the geometry stage.

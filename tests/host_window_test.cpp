@@ -1,12 +1,11 @@
 // The host's window, context preparation and frame step on a real display.
-// The demo's entry points are replaced by recorders, so the host is tested
-// alone.
+// The host is handed a demo of recorders, so it is tested alone.
 
 #include "debug_capture.h"
 #include "frame_step.h"
 #include "gl_context.h"
 #include "glfw_window.h"
-#include "particles.h"
+#include "host.h"
 #include "scene.h"
 #include "x11_window_loss.h"
 
@@ -27,14 +26,15 @@ static bool renderRaisesGlError;
 // An invalid enumerant: raises GL_INVALID_ENUM wherever it is called.
 static void raiseGlError() { glEnable(0xFFFF); }
 
-void initialise() { calls.push_back("initialise"); }
-void update(uint32_t elapsedMicroseconds) { calls.push_back("update " + std::to_string(elapsedMicroseconds)); }
-void render()
+static void recordUpdate(uint32_t elapsedMicroseconds) { calls.push_back("update " + std::to_string(elapsedMicroseconds)); }
+static void recordRender()
 {
     calls.push_back("render");
     if (renderRaisesGlError)
         raiseGlError();
 }
+
+static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender, nullptr, nullptr, nullptr};
 
 static void recordPresent() { calls.push_back("present"); }
 
@@ -148,8 +148,8 @@ TEST(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
 {
     openWindow(0);
     FrameClock clock = {1000000, 250};
-    runFrame(&clock, 250 + 16667, recordPresent);
-    runFrame(&clock, 250 + 16667 + 33000, recordPresent);
+    runFrame(recorder, &clock, 250 + 16667, recordPresent);
+    runFrame(recorder, &clock, 250 + 16667 + 33000, recordPresent);
     EXPECT_EQ(calls, (std::vector<std::string>{"update 16667", "render", "present", "update 33000", "render",
                                                "present"}));
     EXPECT_EQ(clock.previousReading, 250 + 16667 + 33000);
@@ -159,7 +159,7 @@ static void runOneFrame(int coreProfile, PresentFrame present)
 {
     openWindow(coreProfile);
     FrameClock clock = {1000000, 0};
-    runFrame(&clock, 1000, present);
+    runFrame(recorder, &clock, 1000, present);
 }
 
 // Guards the error check's place: after presenting, so an error raised while

@@ -57,17 +57,18 @@ def start_x_server():
 class Demo:
     """One run of the executable in a fresh directory tree."""
 
-    def __init__(self, executable, effect_file, display_name):
+    def __init__(self, executable, effect_file, display_name, arguments=()):
         self.root = tempfile.mkdtemp(prefix="vanteel-e2e-")
         os.mkdir(os.path.join(self.root, "assets"))
         working_directory = os.path.join(self.root, "run")
         os.mkdir(working_directory)
+        self.working_directory = working_directory
         if effect_file:
             shutil.copy(effect_file, os.path.join(self.root, "assets", "Shaders.glsl"))
         self.stderr_path = os.path.join(self.root, "stderr.txt")
         self.environment = dict(os.environ, DISPLAY=display_name)
         with open(self.stderr_path, "wb") as stderr:
-            self.process = subprocess.Popen([os.path.abspath(executable)], cwd=working_directory,
+            self.process = subprocess.Popen([os.path.abspath(executable), *arguments], cwd=working_directory,
                                             env=self.environment, stdout=subprocess.DEVNULL, stderr=stderr)
 
     def stderr(self):

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "host.h"
+
+// The particle demo as its hosts see it.
+Demo vanteelDemo();

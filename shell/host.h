@@ -1,0 +1,45 @@
+#pragma once
+
+#include "scene.h"
+
+#include <cstdint>
+
+// The one contract between a host and the demo it runs. The host reaches the
+// demo only through this record, so a test or a tool can hand a host a demo
+// of its own (a recorder, a scripted replay) without replacing symbols.
+struct Demo {
+    AppConfig (*configuration)();
+    // Where the effect file is searched first, in place of the built-in
+    // resource directory; called before initialise, if at all.
+    void (*useResourceDirectory)(const char* directory);
+    // Once the context is current and the GL entry points are loaded.
+    void (*initialise)();
+    void (*update)(uint32_t elapsedMicroseconds);
+    void (*render)();
+    void (*handleMouse)(int x, int y, MouseEvent kind);
+    // The effect file the shaders were built from (after initialise), and a
+    // rebuild from what it holds now: on failure the programs that last
+    // built stay in use and the reason is printed, never fatal.
+    const char* (*effectFilePath)();
+    void (*reloadShaders)();
+};
+
+// What the command line asks of a run. With every field at its default the
+// demo runs as it always has: until Escape, on the measured clock.
+struct RunOptions {
+    const char* assetsDirectory = nullptr;  // null: the demo's own
+    int64_t frameLimit = 0;                 // presented frames; 0: no limit
+    const char* screenshotPath = nullptr;   // PNG of the last frame
+    uint32_t fixedStepMicroseconds = 0;     // 0: the timer's elapsed time
+    bool benchmark = false;
+    double benchmarkSeconds = 10;
+    double warmupSeconds = 2;
+    const char* statsFilePath = nullptr;    // JSON of the benchmark
+    bool watch = false;                     // rebuild the shaders when the effect file changes
+    bool coreProfile = false;               // a 3.2 core context (test builds only)
+};
+
+// Start-up and the main loop, written once per platform: creates the window
+// and context, initialises the demo, runs frames until the run is over and
+// returns the process's exit status.
+int runHost(Demo demo, const RunOptions& options);

@@ -1,0 +1,25 @@
+#include "start_from_command_line.h"
+
+#include "command_line.h"
+#include "user_output.h"
+
+int runFromCommandLine(Demo demo, int argc, const char* const* argv, bool coreProfile)
+{
+    CommandLine commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case CommandLineAction::Help:
+        printForUser(helpText().c_str());
+        return 0;
+    case CommandLineAction::Version:
+        printForUser(versionText().c_str());
+        return 0;
+    case CommandLineAction::UsageError:
+        printProblemForUser(usageErrorLine(commandLine.problem).c_str());
+        return 2;
+    case CommandLineAction::Run:
+        break;
+    }
+    RunOptions options = commandLine.options;
+    options.coreProfile = coreProfile;
+    return runHost(demo, options);
+}

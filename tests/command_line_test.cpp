@@ -1,0 +1,150 @@
+#include "benchmark_report.h"
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+static CommandLine parse(std::initializer_list<const char*> arguments)
+{
+    std::vector<const char*> argv = {"vanteel"};
+    argv.insert(argv.end(), arguments);
+    return parseCommandLine(int(argv.size()), argv.data());
+}
+
+// Guards the promise that a run without options is the demo as it always was.
+TEST(CommandLine, NoOptionsRunsWithEveryDefault)
+{
+    CommandLine line = parse({});
+    ASSERT_EQ(line.action, CommandLineAction::Run);
+    const RunOptions& options = line.options;
+    EXPECT_EQ(options.assetsDirectory, nullptr);
+    EXPECT_EQ(options.frameLimit, 0);
+    EXPECT_EQ(options.screenshotPath, nullptr);
+    EXPECT_EQ(options.fixedStepMicroseconds, 0u);
+    EXPECT_FALSE(options.benchmark);
+    EXPECT_FALSE(options.watch);
+    EXPECT_FALSE(options.coreProfile);
+}
+
+TEST(CommandLine, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign)
+{
+    CommandLine line = parse({"--assets", "/opt/vanteel/assets", "--frames=60", "--screenshot", "shot.png",
+                              "--fixed-step", "16667", "--benchmark", "3.5", "--warmup=0", "--stats-file", "s.json",
+                              "--watch"});
+    ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
+    const RunOptions& options = line.options;
+    EXPECT_STREQ(options.assetsDirectory, "/opt/vanteel/assets");
+    EXPECT_EQ(options.frameLimit, 60);
+    EXPECT_STREQ(options.screenshotPath, "shot.png");
+    EXPECT_EQ(options.fixedStepMicroseconds, 16667u);
+    EXPECT_TRUE(options.benchmark);
+    EXPECT_EQ(options.benchmarkSeconds, 3.5);
+    EXPECT_EQ(options.warmupSeconds, 0.0);
+    EXPECT_STREQ(options.statsFilePath, "s.json");
+    EXPECT_TRUE(options.watch);
+}
+
+// The benchmark's seconds are optional: an option after it is not taken for them.
+TEST(CommandLine, BenchmarkSecondsAreOptional)
+{
+    CommandLine line = parse({"--benchmark", "--watch"});
+    ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
+    EXPECT_TRUE(line.options.benchmark);
+    EXPECT_EQ(line.options.benchmarkSeconds, 10.0);
+    EXPECT_EQ(line.options.warmupSeconds, 2.0);
+    EXPECT_TRUE(line.options.watch);
+    EXPECT_EQ(parse({"--benchmark"}).options.benchmarkSeconds, 10.0);
+    EXPECT_EQ(parse({"--frames", "5", "--benchmark", "2"}).options.benchmarkSeconds, 2.0);
+}
+
+TEST(CommandLine, HelpWinsOverVersionAndRuns)
+{
+    EXPECT_EQ(parse({"--version"}).action, CommandLineAction::Version);
+    EXPECT_EQ(parse({"--version", "--help"}).action, CommandLineAction::Help);
+    EXPECT_EQ(parse({"--watch", "--help"}).action, CommandLineAction::Help);
+}
+
+// Guards mistakes being taken for options or values: each must be refused,
+// naming what was wrong, before anything starts.
+TEST(CommandLine, MistakesAreRefusedWithWhatWasWrong)
+{
+    struct Mistake {
+        std::vector<const char*> arguments;
+        const char* named;
+    };
+    const std::vector<Mistake> mistakes = {
+        {{"--fullscreen"}, "unknown option \"--fullscreen\""},
+        {{"-h"}, "unknown option \"-h\""},
+        {{"assets"}, "unexpected argument \"assets\""},
+        {{"--frames"}, "--frames needs a value"},
+        {{"--frames", "0"}, "--frames wants"},
+        {{"--frames", "-3"}, "--frames wants"},
+        {{"--frames", "12x"}, "\"12x\""},
+        {{"--frames", "99999999999999999999999"}, "--frames wants"},
+        {{"--fixed-step", "4294967296"}, "--fixed-step wants"},
+        {{"--fixed-step", "1.5"}, "--fixed-step wants"},
+        {{"--benchmark", "0"}, "--benchmark wants"},
+        {{"--benchmark", "ten"}, "--benchmark wants"},
+        {{"--benchmark", "inf"}, "--benchmark wants"},
+        {{"--benchmark", "--warmup", "-1"}, "--warmup wants"},
+        {{"--warmup", "1"}, "--warmup belongs to --benchmark"},
+        {{"--stats-file", "s.json"}, "--stats-file belongs to --benchmark"},
+        {{"--assets", ""}, "--assets wants a directory"},
+        {{"--screenshot="}, "--screenshot wants a file name"},
+        {{"--watch=yes"}, "--watch takes no value"},
+    };
+    for (const Mistake& mistake : mistakes) {
+        std::vector<const char*> argv = {"vanteel"};
+        argv.insert(argv.end(), mistake.arguments.begin(), mistake.arguments.end());
+        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        EXPECT_EQ(line.action, CommandLineAction::UsageError) << mistake.named;
+        EXPECT_NE(line.problem.find(mistake.named), std::string::npos) << line.problem;
+    }
+}
+
+TEST(CommandLine, AMistakeIsReportedOnOneLineWithTheUsage)
+{
+    std::string line = usageErrorLine("unknown option \"--x\"");
+    EXPECT_EQ(line.rfind("vanteel: unknown option \"--x\"; usage: vanteel [--help]", 0), 0u) << line;
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_NE(helpText().find("--fixed-step MICROSECONDS"), std::string::npos);
+    EXPECT_EQ(versionText().rfind("Vanteel ", 0), 0u);
+}
+
+// Guards the benchmark's figures: nearest-rank percentiles, the mean rate
+// from the total time, and JSON that holds every frame it counts.
+TEST(BenchmarkReport, SummarisesFrameTimesAndWritesThemAsJson)
+{
+    std::vector<double> frames;
+    for (int i = 100; i >= 1; --i)
+        frames.push_back(i == 100 ? 500.0 : double(i));
+    FrameTimeSummary summary = summariseFrameTimes(frames);
+    EXPECT_EQ(summary.frames, 100);
+    EXPECT_EQ(summary.median, 50.0);
+    EXPECT_EQ(summary.p95, 95.0);
+    EXPECT_EQ(summary.p99, 99.0);
+    EXPECT_EQ(summary.maximum, 500.0);
+    double total = 0;
+    for (double milliseconds : frames)
+        total += milliseconds;
+    EXPECT_DOUBLE_EQ(summary.meanFramesPerSecond, 100 * 1000.0 / total);
+
+    BenchmarkFigures figures = {"llvmpipe \"quoted\" \xff", 2.0, frames, 0.25};
+    nlohmann::json json = nlohmann::json::parse(benchmarkJson(figures));
+    EXPECT_EQ(json["frames"], 100);
+    EXPECT_EQ(json["frameTimesMilliseconds"].size(), 100u);
+    EXPECT_EQ(json["frameTimesMilliseconds"][0], 500.0);
+    EXPECT_EQ(json["frameMilliseconds"]["p99"], 99.0);
+    EXPECT_EQ(json["firstFrameSeconds"], 0.25);
+    EXPECT_EQ(json["renderer"].get<std::string>().rfind("llvmpipe \"quoted\" ", 0), 0u);
+    std::string text = benchmarkText(figures);
+    EXPECT_NE(text.find("frames: 100 measured after 2.0 s of warm-up"), std::string::npos) << text;
+    EXPECT_NE(text.find("median 50.00 ms, p95 95.00 ms, p99 99.00 ms, max 500.00 ms"), std::string::npos) << text;
+
+    EXPECT_EQ(summariseFrameTimes({}).frames, 0);
+}

@@ -1,0 +1,130 @@
+#!/usr/bin/python3
+"""Runs the demo with --watch on a private X server, saves its effect file
+the ways an editor does, and checks what the window and the diagnostics show.
+Prints how long each good save took to reach the screen.
+
+    drive_watch.py EXECUTABLE EFFECT_FILE
+"""
+
+import os
+import sys
+import time
+
+from drive_demo import (
+    CLIENT_SIZE, Demo, colour_name, escape_ends_with_status_0, expect, outcome,
+    run_on_private_display)
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import reliability_effect_files as effects  # noqa: E402
+
+# A save must be on screen well within this, even on llvmpipe with two cores.
+SAVE_SECONDS = 10
+
+
+def solid_composite(text, rgb):
+    red, green, blue = rgb
+    body = (f"in vec2 vTexCoord;\nout vec4 FragColor;\n"
+            f"void main() {{ FragColor = vec4({red}, {green}, {blue}, 1.0); }}\n")
+    return effects.with_body(text, "Composite.FS", body.encode())
+
+
+class Session:
+    """The running demo, its effect file and the window's pixels."""
+
+    def __init__(self, screen, demo):
+        self.screen, self.demo = screen, demo
+        self.effect_file = os.path.join(demo.root, "assets", "Shaders.glsl")
+        self.left, self.top = screen.origin_of(screen.window_named("Vanteel", demo))
+        self.latencies = []
+
+    def save(self, content):
+        """As many editors save: a new file renamed over the old one."""
+        part = self.effect_file + ".part"
+        with open(part, "wb") as stream:
+            stream.write(content)
+        os.replace(part, self.effect_file)
+
+    def write_in_place(self, content):
+        with open(self.effect_file, "wb") as stream:
+            stream.write(content)
+
+    def colour(self):
+        return colour_name(self.screen.pixel(self.left + 20, self.top + 20))
+
+    def shows_nebula(self):
+        """The grey background at the edge, particles over much of the middle."""
+        if self.colour() != "grey":
+            return False
+        middle = self.screen.capture(self.left + 256, self.top + 256, CLIENT_SIZE // 2, CLIENT_SIZE // 2)
+        samples = [(y * CLIENT_SIZE // 2 + x) * 4 for y in range(0, CLIENT_SIZE // 2, 32)
+                   for x in range(0, CLIENT_SIZE // 2, 32)]
+        # Blue, green, red and an unused byte per pixel.
+        lit = sum(1 for offset in samples
+                  if colour_name((middle[offset + 2], middle[offset + 1], middle[offset])) != "grey")
+        return lit > len(samples) // 4
+
+    def wait_until(self, condition, what):
+        """Seconds from now until condition() holds; the demo must keep running."""
+        started = time.monotonic()
+        while not condition():
+            expect(self.demo.process.poll() is None,
+                   f"the demo ended with status {self.demo.process.returncode} while waiting for {what}")
+            expect(time.monotonic() - started < SAVE_SECONDS, f"{what}: not within {SAVE_SECONDS} s")
+            time.sleep(0.02)
+        return time.monotonic() - started
+
+    def save_and_see(self, content, condition, what, write=None):
+        (write or self.save)(content)
+        self.latencies.append((what, self.wait_until(condition, what)))
+
+    def save_broken(self, content, reason, what, write=None):
+        """A broken save: the reason appears, and the picture stays as it was."""
+        before = self.colour()
+        printed = len(self.demo.stderr())
+        (write or self.save)(content)
+        self.wait_until(lambda: reason in self.demo.stderr()[printed:], f"{what}: {reason!r} on standard error")
+        time.sleep(1)
+        expect(self.colour() == before, f"{what}: the picture changed from {before} to {self.colour()}")
+
+
+def case_edit_session(screen, demo, original):
+    session = Session(screen, demo)
+    session.wait_until(session.shows_nebula, "the nebula at start-up")
+    printed = demo.stderr()
+
+    session.save_and_see(solid_composite(original, (1, 0, 0)), lambda: session.colour() == "red", "a red composite")
+    expect(demo.stderr() == printed, f"a good save printed {demo.stderr()[len(printed):]!r}")
+
+    # Each broken save starts from the original, whose composite would show
+    # the nebula: red stays only if the programs that last built stay in use.
+    session.save_broken(effects.compile_error(original), effects.PERCENT_TEXT.decode(), "a syntax error")
+    session.save_broken(effects.without_section(original, "Particle.GS"),
+                        effects.missing_message("Particle.GS"), "a section removed")
+
+    session.save_and_see(original, session.shows_nebula, "the original saved back")
+
+    # In place, truncated first and written only once a look caught the empty
+    # file: the second write must still be noticed and shown.
+    session.save_broken(b"", effects.missing_message("Composite.VS"), "a save's first step, truncating",
+                        session.write_in_place)
+    session.save_and_see(solid_composite(original, (0, 0, 1)), lambda: session.colour() == "blue",
+                         "a save's second step, writing", session.write_in_place)
+
+    escape_ends_with_status_0(screen, demo, screen.window_named("Vanteel", demo))
+    for what, seconds in session.latencies:
+        print(f"save to screen, {what}: {seconds * 1000:.0f} ms")
+
+
+def main(arguments):
+    if len(arguments) != 2:
+        sys.exit(__doc__)
+    executable, effect_file = arguments
+    with open(effect_file, "rb") as stream:
+        original = stream.read()
+    return outcome(lambda: run_on_private_display(
+        lambda display: Demo(executable, effect_file, display, arguments=("--watch",)),
+        lambda screen, demo: case_edit_session(screen, demo, original)))
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
