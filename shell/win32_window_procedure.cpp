@@ -2,6 +2,8 @@
 
 constexpr WPARAM EscapeKey = 27;
 
+static MouseHandler mouseHandler;
+
 static WindowMessageAction mouseAction(LPARAM lParam, MouseEvent kind)
 {
     // Client coordinates as unsigned 16-bit halves, as the reference reads them.
@@ -36,6 +38,8 @@ WindowMessageAction translateWindowMessage(UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+void setWindowMouseHandler(MouseHandler handler) { mouseHandler = handler; }
+
 LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     int leftButtonDown = message == WM_MOUSEMOVE && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
@@ -43,6 +47,6 @@ LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     if (action.postQuit)
         PostQuitMessage(0);
     if (action.deliverMouse)
-        handleMouse(action.x, action.y, action.kind);
+        mouseHandler(action.x, action.y, action.kind);
     return DefWindowProcA(window, message, wParam, lParam);
 }

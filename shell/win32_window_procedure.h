@@ -17,6 +17,12 @@ struct WindowMessageAction {
 // pointer movement.
 WindowMessageAction translateWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, int leftButtonDown);
 
+using MouseHandler = void (*)(int x, int y, MouseEvent kind);
+
+// Where the procedure sends mouse events: the demo the host runs, or a test's
+// recorder. Set before the first window of the class exists.
+void setWindowMouseHandler(MouseHandler handler);
+
 // The host window class's procedure: quit requests, mouse events to the
-// scene, and every message passed on to DefWindowProcA.
+// handler, and every message passed on to DefWindowProcA.
 LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-// The suite links the window procedure without the scene: this handler
-// records what the procedure delivers.
+// The suite links the window procedure without the demo and hands it this
+// recorder as its mouse handler.
 struct DeliveredMouse {
     int x, y;
     MouseEvent kind;
@@ -17,7 +17,7 @@ struct DeliveredMouse {
 
 static std::vector<DeliveredMouse> delivered;
 
-void handleMouse(int x, int y, MouseEvent kind) { delivered.push_back({x, y, kind}); }
+static void recordMouse(int x, int y, MouseEvent kind) { delivered.push_back({x, y, kind}); }
 
 using Deliveries = std::vector<DeliveredMouse>;
 
@@ -33,6 +33,8 @@ static bool quitPosted(WPARAM* exitCode)
 // A real window, so DefWindowProcA has something to act on.
 static HWND createTestWindow()
 {
+    delivered.clear();
+    setWindowMouseHandler(recordMouse);
     HWND window = CreateWindowExA(0, "STATIC", "Kov App", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     EXPECT_NE(window, nullptr);
     return window;
@@ -99,7 +101,6 @@ TEST(TranslateWindowMessage, ReadsCoordinateHalvesAsUnsigned)
 TEST(HostWindowProcedure, DeliversADoubleClickInTheOrderItArrives)
 {
     HWND window = createTestWindow();
-    delivered.clear();
     hostWindowProcedure(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
     hostWindowProcedure(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
     hostWindowProcedure(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(11, 21));
@@ -114,7 +115,6 @@ TEST(HostWindowProcedure, IgnoresMovesWithTheLeftButtonUp)
 {
     ASSERT_EQ(GetAsyncKeyState(VK_LBUTTON) & 0x8000, 0);
     HWND window = createTestWindow();
-    delivered.clear();
     hostWindowProcedure(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1, 2));
     hostWindowProcedure(window, WM_MOUSEMOVE, 0, MAKELPARAM(3, 4));
     EXPECT_TRUE(delivered.empty());

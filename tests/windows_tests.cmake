@@ -1,6 +1,6 @@
 # The Win32 host's suites, run under Wine when cross-built.
 
-# The window procedure alone: the suite supplies its own mouse handler.
+# The window procedure alone: the suite hands it a recording mouse handler.
 vanteel_test(win32_window_procedure_test win32_window_procedure_test.cpp
   ${PROJECT_SOURCE_DIR}/shell/win32_window_procedure.cpp)
 target_include_directories(win32_window_procedure_test PRIVATE
@@ -36,3 +36,9 @@ vanteel_windows_end_to_end_test(close-by-window-manager vanteel ${probe_effect_f
 vanteel_windows_end_to_end_test(alt-f4 vanteel ${probe_effect_file})
 vanteel_windows_end_to_end_test(missing-effect vanteel)
 vanteel_windows_end_to_end_test(multisampling vanteel_multisampling ${real_effect_file})
+
+# The command line: answers in the console and on the debugger channel, and
+# runs that end by themselves with their files written.
+foreach(case command-line screenshot benchmark assets)
+  vanteel_windows_end_to_end_test(${case} vanteel ${real_effect_file})
+endforeach()

@@ -2,7 +2,8 @@
 """Runs the Windows executable under Wine on a private X server and checks
 what can be seen from outside: the window and its class as another Win32
 program sees them, the pictures, the answers to mouse and keyboard, the exit
-status and the text on the debugger output channel.
+status, the text on the debugger output channel and in the console, and the
+files a command line asks for.
 
     drive_windows_demo.py CASE EXECUTABLE PROBE [EFFECT_FILE]
 
@@ -14,8 +15,11 @@ server is shut down when the case ends.
 """
 
 import ast
+import json
 import os
+import pty
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -24,10 +28,33 @@ import time
 
 from drive_demo import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Failure, Probe,
                         changed_pixels, check_window_placement, distinct_colours, escape_ends_with_status_0,
-                        expect, outcome, run_on_private_display)
+                        expect, outcome, run_on_private_display, start_x_server)
+from drive_options import Tree, expect_nebula
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine-run.sh")
 DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")$')
+WINE_TRACE = re.compile(r"^[0-9a-f]+:(trace|warn|err|fixme):")
+# The +win channel's line for every window created, with its class and caption.
+WINDOW_CREATED = re.compile(r':win:WIN_CreateWindowEx "Kov App"', re.MULTILINE)
+# Llvmpipe under Wine draws the full demo at a few frames per second.
+RUN_SECONDS = 120
+HELP_OPTIONS = ("--assets", "--frames", "--screenshot", "--fixed-step", "--benchmark", "--warmup", "--stats-file",
+                "--watch")
+
+
+def wine_environment(executable, display_name, debug_channels):
+    prefix = os.path.join(os.path.dirname(os.path.abspath(executable)), "wine-e2e")
+    return dict(os.environ, DISPLAY=display_name, WINEPREFIX=prefix, WINEDEBUG="-all," + debug_channels)
+
+
+def stop_wine(environment):
+    subprocess.run(["wineserver", "--kill"], env=environment, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "--wait"], env=environment, stderr=subprocess.DEVNULL)
+
+
+def debug_writes(trace):
+    """Each OutputDebugStringA call's text in Wine's trace, in order."""
+    return [ast.literal_eval(match.group(1)) for match in map(DEBUG_WRITE.match, trace.splitlines()) if match]
 
 
 class WineDemo:
@@ -41,9 +68,7 @@ class WineDemo:
         if effect_file:
             shutil.copy(effect_file, os.path.join(self.root, "assets", "Shaders.glsl"))
         self.stderr_path = os.path.join(self.root, "stderr.txt")
-        prefix = os.path.join(os.path.dirname(os.path.abspath(executable)), "wine-e2e")
-        self.environment = dict(os.environ, DISPLAY=display_name, WINEPREFIX=prefix,
-                                WINEDEBUG="-all," + debug_channels)
+        self.environment = wine_environment(executable, display_name, debug_channels)
         with open(self.stderr_path, "wb") as stderr:
             self.process = subprocess.Popen([WINE_RUN, os.path.abspath(executable)], cwd=working_directory,
                                             env=self.environment, stdout=subprocess.DEVNULL, stderr=stderr)
@@ -53,9 +78,7 @@ class WineDemo:
             return stderr.read().decode(errors="replace")
 
     def debug_writes(self):
-        """Each OutputDebugStringA call's text, in order."""
-        return [ast.literal_eval(match.group(1)) for match in map(DEBUG_WRITE.match, self.stderr().splitlines())
-                if match]
+        return debug_writes(self.stderr())
 
     def wait_for_exit(self):
         try:
@@ -77,8 +100,7 @@ class WineDemo:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        subprocess.run(["wineserver", "--kill"], env=self.environment, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "--wait"], env=self.environment, stderr=subprocess.DEVNULL)
+        stop_wine(self.environment)
         shutil.rmtree(self.root, ignore_errors=True)
 
 
@@ -238,6 +260,162 @@ def case_multisampling(screen, demo, probe):
     escape_ends_with_status_0(screen, demo, window)
 
 
+class OptionRuns:
+    """Runs of the executable with a command line, one after another on a
+    private X server, each until it exits; Wine traces the debugger channel
+    and window creation."""
+
+    def __init__(self, executable, effect_file):
+        self.executable, self.effect_file = os.path.abspath(executable), effect_file
+        self.server, display_name = start_x_server()
+        self.environment = wine_environment(executable, display_name, "+debugstr,+win")
+
+    def run(self, arguments, working_directory):
+        """Started directly, as a script would: the handles it is given are pipes."""
+        try:
+            return subprocess.run([WINE_RUN, self.executable, *arguments], cwd=working_directory,
+                                  env=self.environment, capture_output=True, timeout=RUN_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{' '.join(arguments)} still ran {RUN_SECONDS} s later")
+
+    def run_from_console(self, arguments):
+        """Started from the prompt of a console on a terminal. Wine hands a
+        program that cmd starts directly cmd's own handles; `start /wait`
+        starts it as Windows starts any window-subsystem program from a
+        prompt: with no standard handles, so it must join the console itself.
+        Returns the exit status, what the console shows without its control
+        sequences and line breaks, and Wine's trace."""
+        controller, terminal = pty.openpty()
+        program = "Z:" + self.executable.replace("/", "\\")
+        with tempfile.TemporaryFile() as trace:
+            process = subprocess.Popen([WINE_RUN, "cmd", "/c", "start", "/wait", program, *arguments],
+                                       env=self.environment, stdin=terminal, stdout=terminal, stderr=trace)
+            os.close(terminal)
+            shown = bytearray()
+            deadline = time.monotonic() + RUN_SECONDS
+            while time.monotonic() < deadline:
+                if select.select([controller], [], [], 0.2)[0]:
+                    try:
+                        shown += os.read(controller, 4096)
+                        continue
+                    except OSError:  # every end of the terminal is closed
+                        break
+                if process.poll() is not None:
+                    break
+            os.close(controller)
+            if process.poll() is None:
+                process.kill()
+                raise Failure(f"{' '.join(arguments)} from a console still ran {RUN_SECONDS} s later")
+            trace.seek(0)
+            text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|[\r\n]", "", shown.decode(errors="replace"))
+            return process.returncode, text, trace.read().decode(errors="replace")
+
+    def finish(self):
+        stop_wine(self.environment)
+        self.server.terminate()
+        self.server.wait()
+
+
+def without_line_breaks(text):
+    return text.replace("\n", "")
+
+
+def user_lines(stderr):
+    return [line for line in stderr.decode(errors="replace").splitlines() if not WINE_TRACE.match(line)]
+
+
+def expect_no_window(trace, how):
+    expect(not WINDOW_CREATED.search(trace), f"{how} created the demo's window")
+
+
+def case_command_line(runs):
+    """Help and the version are answered, and mistakes refused with status 2,
+    in the console the program was started from, on its redirected output
+    and on the debugger channel, before any window exists."""
+    status, shown, trace = runs.run_from_console(["--help"])
+    expect(status == 0, f"--help from a console ended with status {status}")
+    expect(shown.startswith("usage: vanteel [--help] [--version]"), f"the console shows {shown[:200]!r} after --help")
+    # Each option in the usage line and again in the list below it, to the last.
+    for option in HELP_OPTIONS:
+        expect(shown.count(option) >= 2, f"the console shows {option} only {shown.count(option)} times after --help")
+    # Wine cuts so long a write short in its trace.
+    expect(':debugstr:OutputDebugStringA "usage: vanteel [--help]' in trace,
+           "--help wrote nothing on the debugger channel")
+    expect_no_window(trace, "--help")
+
+    version = runs.run(["--version"], tempfile.gettempdir())
+    printed = version.stdout.decode(errors="replace")
+    expect(version.returncode == 0, f"--version ended with status {version.returncode}")
+    expect(re.fullmatch(r"Vanteel [0-9]+\.[0-9]+\.[0-9]+\n", printed), f"--version printed {printed!r}")
+    expect(debug_writes(version.stderr.decode(errors="replace")) == [printed],
+           "--version wrote something else on the debugger channel")
+
+    status, shown, trace = runs.run_from_console(["--fullscreen"])
+    expected = 'vanteel: unknown option "--fullscreen"; usage: vanteel [--help]'
+    expect(status == 2, f"an unknown option from a console ended with status {status}")
+    expect(shown.startswith(expected), f"the console shows {shown!r}, not {expected!r}...")
+    expect([without_line_breaks(write) for write in debug_writes(trace)] == [shown],
+           f"the debugger channel holds {debug_writes(trace)!r}, not the console's line")
+    expect_no_window(trace, "an unknown option")
+
+    mistake = runs.run(["--frames", "ten"], tempfile.gettempdir())
+    expect(mistake.returncode == 2, f"--frames ten ended with status {mistake.returncode}")
+    lines = user_lines(mistake.stderr)
+    expect(len(lines) == 1 and lines[0].startswith('vanteel: --frames wants a whole number of frames above 0, not '
+                                                   '"ten"; usage: vanteel'),
+           f"--frames ten printed {lines!r} instead of one usage line")
+    expect(mistake.stdout == b"", "--frames ten printed on standard output")
+    expect_no_window(mistake.stderr.decode(errors="replace"), "--frames ten")
+
+
+def case_screenshot(runs):
+    """The last of a fixed number of fixed steps, saved beside the working directory."""
+    tree = Tree(runs.effect_file)
+    try:
+        result = runs.run(["--frames", "30", "--screenshot", "frame.png", "--fixed-step", "16667"], tree.path("run"))
+        trace = result.stderr.decode(errors="replace")
+        expect(result.returncode == 0, f"the run ended with status {result.returncode}:\n{trace[-4000:]}")
+        # The trace in which the command line's answers must show no window.
+        expect(WINDOW_CREATED.search(trace), "no window of class 'Kov App' in Wine's trace")
+        expect_nebula(tree.path("run", "frame.png"))
+    finally:
+        shutil.rmtree(tree.root)
+
+
+def case_benchmark(runs):
+    """The figures on standard output, and every frame time in the stats file."""
+    tree = Tree(runs.effect_file)
+    try:
+        result = runs.run(["--benchmark", "2", "--warmup", "0", "--stats-file", "stats.json"], tree.path("run"))
+        expect(result.returncode == 0, f"the benchmark ended with status {result.returncode}")
+        expect(os.path.exists(tree.path("run", "stats.json")), "no stats file was written")
+        with open(tree.path("run", "stats.json")) as stream:
+            figures = json.load(stream)
+        frame_times = figures["frameTimesMilliseconds"]
+        expect(figures["frames"] > 0 and figures["frames"] == len(frame_times),
+               f"the stats claim {figures['frames']} frames and list {len(frame_times)}")
+        expect(sum(frame_times) > 1999, f"the measured frames cover {sum(frame_times):.0f} ms, not 2 s")
+        printed = result.stdout.decode(errors="replace")
+        expect(f"frames: {figures['frames']} measured" in printed, f"standard output lacks the frames:\n{printed}")
+    finally:
+        shutil.rmtree(tree.root)
+
+
+def case_assets(runs):
+    """An effect file found through --assets, given as a Windows path, from a
+    working directory with nothing beside it."""
+    tree = Tree(runs.effect_file)
+    elsewhere = tempfile.mkdtemp(prefix="vanteel-elsewhere-")
+    try:
+        assets = "Z:" + tree.path("assets").replace("/", "\\")
+        result = runs.run(["--assets", assets, "--frames", "3"], elsewhere)
+        expect(result.returncode == 0, f"--assets {assets} ended with status {result.returncode}: "
+                                       f"{debug_writes(result.stderr.decode(errors='replace'))[-2:]!r}")
+    finally:
+        shutil.rmtree(tree.root)
+        shutil.rmtree(elsewhere)
+
+
 CASES = {
     "startup": case_startup,
     "input": case_input,
@@ -248,12 +426,29 @@ CASES = {
     "multisampling": case_multisampling,
 }
 
+OPTION_CASES = {
+    "command-line": case_command_line,
+    "screenshot": case_screenshot,
+    "benchmark": case_benchmark,
+    "assets": case_assets,
+}
+
+
+def run_option_case(case, executable, effect_file):
+    runs = OptionRuns(executable, effect_file)
+    try:
+        case(runs)
+    finally:
+        runs.finish()
+
 
 def main(arguments):
-    if len(arguments) not in (3, 4) or arguments[0] not in CASES:
-        sys.exit(__doc__ + "CASE is one of: " + ", ".join(CASES))
+    if len(arguments) not in (3, 4) or arguments[0] not in {**CASES, **OPTION_CASES}:
+        sys.exit(__doc__ + "CASE is one of: " + ", ".join([*CASES, *OPTION_CASES]))
     case, executable, probe = arguments[:3]
     effect_file = arguments[3] if len(arguments) == 4 else None
+    if case in OPTION_CASES:
+        return outcome(lambda: run_option_case(OPTION_CASES[case], executable, effect_file))
     channels = "+debugstr,+wgl" if case == "multisampling" else "+debugstr"
     return outcome(lambda: run_on_private_display(
         lambda display: WineDemo(executable, effect_file, display, channels),
