@@ -1,9 +1,10 @@
 #include "frame_budget_allocation_counter.h"
 #include "frame_budget_gl_calls.h"
+#include "frame_loop.h"
 #include "frame_step.h"
 #include "gl_fixture.h"
 #include "mouse_input.h"
-#include "particles.h"
+#include "vanteel_demo.h"
 
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
@@ -64,8 +65,16 @@ void main() { fragment = texture(BackgroundSampler, texCoord) + texture(Particle
 static constexpr int64_t FrameStepMicroseconds = 16667;
 // The frames before these may still warm caches up; none is counted.
 static constexpr int FirstFrames = 3;
+// Enough for the effect-file watch to look several times.
+static constexpr int LoopFrames = 100;
 
 static GLFWwindow* presentedWindow;
+
+// The main loop's timer in these tests: microseconds, a frame's step further
+// on at every reading.
+static int64_t timerMicroseconds;
+
+static int64_t readTestTimer() { return timerMicroseconds += FrameStepMicroseconds; }
 
 static void present()
 {
@@ -83,13 +92,37 @@ protected:
         installGlCallLog();
         presentedWindow = window;
         input = startMouseInput(1024, 1024);
-        initialise();
+        demo.initialise();
         for (int frame = 0; frame < FirstFrames; ++frame)
-            runFrame(&clock, clock.previousReading + FrameStepMicroseconds, present);
+            runOneFrame();
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 
-    void runOneFrame() { runFrame(&clock, clock.previousReading + FrameStepMicroseconds, present); }
+    void runOneFrame() { runFrame(demo, &clock, clock.previousReading + FrameStepMicroseconds, present); }
+
+    // The hosts' shared main loop under the options of a command line, past
+    // its first frames.
+    FrameLoop startLoop(const RunOptions& options)
+    {
+        const int64_t startReading = readTestTimer();
+        FrameLoop loop = startFrameLoop(demo, options, readTestTimer, {1000000, readTestTimer()}, startReading);
+        for (int frame = 0; frame < FirstFrames; ++frame)
+            runLoopFrame(&loop, present);
+        return loop;
+    }
+
+    long allocationsOfLoopFrames(FrameLoop* loop)
+    {
+        startCountingAllocations();
+        for (int frame = 0; frame < LoopFrames; ++frame) {
+            moveMouse(frame);
+            runLoopFrame(loop, present);
+        }
+        long allocations = stopCountingAllocations();
+        EXPECT_FALSE(loopOver(*loop));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        return allocations;
+    }
 
     // A drag across the window, as the host delivers it between frames.
     void moveMouse(int frame)
@@ -102,9 +135,10 @@ protected:
         else
             delivery = movePointer(&input, 100 + frame % 800, 200 + frame % 100);
         if (delivery.deliver)
-            handleMouse(delivery.x, delivery.y, delivery.kind);
+            demo.handleMouse(delivery.x, delivery.y, delivery.kind);
     }
 
+    Demo demo = vanteelDemo();
     EffectDirectory effects;
     FrameClock clock = {1000000, 0};
     MouseInput input = {};
@@ -201,6 +235,56 @@ TEST_P(FrameBudgetTest, NoHeapAllocationAcrossHundredsOfFramesAfterTheFirst)
     long allocations = stopCountingAllocations();
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The same through the main loop, in every mode the command line offers:
+// the timer, the fixed step, the benchmark's frame times, the effect-file
+// watch, and the frame limit with the screenshot still to come.
+TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopOfAPlainRun)
+{
+    FrameLoop loop = startLoop(RunOptions());
+    EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
+}
+
+TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopOnAFixedStep)
+{
+    RunOptions options;
+    options.fixedStepMicroseconds = uint32_t(FrameStepMicroseconds);
+    FrameLoop loop = startLoop(options);
+    EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
+}
+
+TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileTheBenchmarkRecordsFrames)
+{
+    RunOptions options;
+    options.benchmark = true;
+    options.warmupSeconds = 0;
+    FrameLoop loop = startLoop(options);
+    const size_t recordedBefore = loop.frameMilliseconds.size();
+    EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
+    EXPECT_EQ(loop.frameMilliseconds.size(), recordedBefore + LoopFrames);
+}
+
+TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileWatchingTheEffectFile)
+{
+    RunOptions options;
+    options.watch = true;
+    FrameLoop loop = startLoop(options);
+    const int64_t firstLookDue = loop.watch.nextLookMicroseconds;
+    EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
+    EXPECT_TRUE(loop.watch.exists);
+    EXPECT_GT(loop.watch.nextLookMicroseconds, firstLookDue + 2 * EffectWatchIntervalMicroseconds)
+        << "the watch did not look at the effect file during the counted frames";
+}
+
+TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopBeforeTheLastFrameOfAScreenshotRun)
+{
+    RunOptions options;
+    options.frameLimit = FirstFrames + LoopFrames + 1;
+    options.screenshotPath = "never-written.png";
+    FrameLoop loop = startLoop(options);
+    EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
+    EXPECT_TRUE(loop.screenshot.empty());
 }
 
 // Keeps the two tests above honest: the counter must see an allocation made

@@ -101,6 +101,8 @@ void installGlCallLog()
     COUNT_GLEW_ENTRY_POINT(CompileShader)
     COUNT_GLEW_ENTRY_POINT(CreateProgram)
     COUNT_GLEW_ENTRY_POINT(CreateShader)
+    COUNT_GLEW_ENTRY_POINT(DeleteProgram)
+    COUNT_GLEW_ENTRY_POINT(DeleteShader)
     COUNT_GLEW_ENTRY_POINT(DisableVertexAttribArray)
     COUNT_GLEW_ENTRY_POINT(EnableVertexAttribArray)
     COUNT_GLEW_ENTRY_POINT(EndTransformFeedback)
@@ -108,6 +110,7 @@ void installGlCallLog()
     COUNT_GLEW_ENTRY_POINT(GenBuffers)
     COUNT_GLEW_ENTRY_POINT(GenFramebuffers)
     COUNT_GLEW_ENTRY_POINT(GenVertexArrays)
+    COUNT_GLEW_ENTRY_POINT(GetAttachedShaders)
     COUNT_GLEW_ENTRY_POINT(GetProgramInfoLog)
     COUNT_GLEW_ENTRY_POINT(GetProgramiv)
     COUNT_GLEW_ENTRY_POINT(GetShaderInfoLog)
@@ -148,6 +151,11 @@ COUNT_GL11_ENTRY_POINT(glGenTextures, (GLsizei n, GLuint* textures), (n, texture
 COUNT_GL11_ENTRY_POINT(glGetError, (), (), GLenum)
 COUNT_GL11_ENTRY_POINT(glGetIntegerv, (GLenum name, GLint* values), (name, values), void)
 COUNT_GL11_ENTRY_POINT(glGetString, (GLenum name), (name), const GLubyte*)
+COUNT_GL11_ENTRY_POINT(glPixelStorei, (GLenum name, GLint value), (name, value), void)
+COUNT_GL11_ENTRY_POINT(glReadBuffer, (GLenum buffer), (buffer), void)
+COUNT_GL11_ENTRY_POINT(glReadPixels,
+                       (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels),
+                       (x, y, width, height, format, type, pixels), void)
 COUNT_GL11_ENTRY_POINT(glTexImage2D,
                        (GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                         GLint border, GLenum format, GLenum type, const void* pixels),

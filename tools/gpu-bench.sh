@@ -3,7 +3,7 @@
 # no display, in well under five minutes: a headless X server on the NVIDIA
 # driver (a virtual screen, no monitor needed) provides the vendor's GLX.
 # Figures go to standard output and to build-gpu/bench.json.
-#   usage: tools/gpu-bench.sh [frame_benchmark options, e.g. --frames 5000]
+#   usage: tools/gpu-bench.sh [frame_benchmark options, e.g. --pass-frames 5000]
 # Needs: the NVIDIA driver with its X driver (nvidia_drv.so) and GLX library,
 # Xorg, and the build packages ./dev installs (it installs what is missing).
 set -euo pipefail
@@ -16,7 +16,7 @@ die() { printf 'gpu-bench: %s\n' "$*" >&2; exit 1; }
 command -v nvidia-smi >/dev/null || die "no nvidia-smi: this machine has no NVIDIA driver"
 nvidia-smi --query-gpu=name,driver_version --format=csv,noheader | sed 's/^/gpu-bench: GPU /'
 
-needed=(cmake ninja-build g++ libglfw3-dev libglew-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev xserver-xorg-core x11-utils)
+needed=(cmake ninja-build g++ libglfw3-dev libglew-dev libstb-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xserver-xorg-core x11-utils)
 missing=()
 for package in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -30,8 +30,13 @@ say "building into $build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTEEL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target frame_benchmark >/dev/null
 
+# The renderer the demo itself reports on the display, from a short benchmark run.
+renderer_on() {
+  DISPLAY=$1 timeout 30 "$build/vanteel" --assets "$root/assets" --benchmark 0.5 --warmup 0 2>/dev/null \
+    | sed -n 's/^renderer: //p'
+}
 # A display already on the NVIDIA driver is used as it is.
-uses_nvidia() { DISPLAY=$1 timeout 20 "$build/frame_benchmark" --probe 2>/dev/null | grep -qi nvidia; }
+uses_nvidia() { renderer_on "$1" | grep -qi nvidia; }
 
 server=""
 cleanup() { [ -n "$server" ] && kill "$server" 2>/dev/null || true; rm -rf "${scratch:-}"; }
@@ -78,8 +83,8 @@ CONF
   done
 fi
 
-uses_nvidia "$DISPLAY" || die "the display $DISPLAY does not render on the NVIDIA GPU (its renderer: $(DISPLAY=$DISPLAY "$build/frame_benchmark" --probe 2>/dev/null))"
+uses_nvidia "$DISPLAY" || die "the display $DISPLAY does not render on the NVIDIA GPU (its renderer: $(renderer_on "$DISPLAY"))"
 
-# Thousands of frames: a GPU draws one in about a millisecond.
+# Thousands of frames a run: a GPU draws one in about a millisecond.
 cd "$build"
-timeout 240 "$build/frame_benchmark" --warmup 200 --frames 3000 --runs 3 --json "$build/bench.json" "$@"
+timeout 240 "$build/frame_benchmark" --seconds 10 --warmup 2 --runs 3 --pass-frames 3000 --json "$build/bench.json" "$@"

@@ -3,18 +3,19 @@
 // GPU time of each pass of render(), measured with GL_TIME_ELAPSED queries
 // that are read back a few frames later so that timing never stalls the
 // pipeline. render() itself knows nothing of this: the timer wraps GLEW's
-// entry points in this process and recognises the pass boundaries from the
-// calls render() makes anyway.
+// entry points in its own process (the in-process measurement, never the
+// demo's executable) and recognises the pass boundaries from the calls
+// render() makes anyway.
 
 enum TimedPass { BackgroundPass, SimulationPass, ParticlePass, CompositePass, TimedPassCount };
 
 inline const char* const TimedPassNames[TimedPassCount] = {"background", "simulation", "particles", "composite"};
 
-// Once GLEW is loaded, before initialise().
+// Once the demo is initialised, so that only frames open passes.
 void installPassTimer();
 
-// Called by the benchmark's present, after render() and before the swap:
-// closes the composite pass, which ends with render() itself.
+// Called as render() returns: closes the composite pass, which ends with
+// render() itself.
 void closeFramePasses();
 
 // Milliseconds per pass of one frame: GPU time, and the time the frame's

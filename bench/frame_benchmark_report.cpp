@@ -45,19 +45,21 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
                            const PipelineFigures& demo, const PipelineFigures& floor)
 {
     std::string table = "frame benchmark: " + renderer + "\n";
-    table += format("%.0f particles, %.0f warm-up + %.0f measured frames, %.0f run(s) of each pipeline\n", ParticleCount,
-                    settings.warmupFrames, settings.measuredFrames, settings.runs);
+    table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up",
+                    ParticleCount, settings.runs, settings.seconds, settings.warmupSeconds);
+    table += format(" (%.0f demo and %.0f floor frames)\n", double(demo.wallMilliseconds.size()),
+                    double(floor.wallMilliseconds.size()));
     table += "ms per frame         demo median/min/max          floor median/min/max   demo/floor\n";
     table += tableRow("wall", demo.wallMilliseconds, floor.wallMilliseconds);
-    table += tableRow("event poll", demo.pollMilliseconds, floor.pollMilliseconds);
+    table += tableRow("first frame", demo.firstFrameMilliseconds, floor.firstFrameMilliseconds);
+    table += format("per pass, in-process: %.0f frames measured after %.0f\n", settings.passFrames,
+                    settings.passWarmupFrames);
     for (int pass = 0; pass < TimedPassCount; ++pass)
         table += tableRow((std::string("gpu ") + TimedPassNames[pass]).c_str(), demo.passMilliseconds[pass],
                           floor.passMilliseconds[pass]);
     for (int pass = 0; pass < TimedPassCount; ++pass)
         table += tableRow((std::string("issue ") + TimedPassNames[pass]).c_str(), demo.issueMilliseconds[pass],
                           floor.issueMilliseconds[pass]);
-    table += tableRow("cpu (runs)", demo.cpuMilliseconds, floor.cpuMilliseconds);
-    table += tableRow("first frame", demo.firstFrameMilliseconds, floor.firstFrameMilliseconds);
     table += format("peak RSS     %8.1f MiB demo, %.1f MiB floor\n", demo.peakResidentMebibytes,
                     floor.peakResidentMebibytes);
     table += format("query read-backs that waited: %.0f demo, %.0f floor\n", demo.stalls, floor.stalls);
@@ -72,8 +74,10 @@ static std::string jsonSpread(const std::vector<double>& samples)
 
 static std::string jsonPipeline(const PipelineFigures& figures)
 {
-    std::string json = "{\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) +
-                       ",\n    \"event_poll_ms\": " + jsonSpread(figures.pollMilliseconds) + ",\n    \"gpu_ms\": {";
+    std::string json = format("{\n    \"frames\": %.0f", double(figures.wallMilliseconds.size())) +
+                       ",\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) +
+                       ",\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds) +
+                       ",\n    \"gpu_ms\": {";
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
                 "\": " + jsonSpread(figures.passMilliseconds[pass]);
@@ -81,9 +85,7 @@ static std::string jsonPipeline(const PipelineFigures& figures)
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
                 "\": " + jsonSpread(figures.issueMilliseconds[pass]);
-    json += "},\n    \"cpu_ms\": " + jsonSpread(figures.cpuMilliseconds);
-    json += ",\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds);
-    json += format(",\n    \"peak_rss_mib\": %.1f,\n    \"query_stalls\": %.0f\n  }", figures.peakResidentMebibytes,
+    json += format("},\n    \"peak_rss_mib\": %.1f,\n    \"query_stalls\": %.0f\n  }", figures.peakResidentMebibytes,
                    figures.stalls);
     return json;
 }
@@ -104,11 +106,14 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
                           const PipelineFigures& demo, const PipelineFigures& floor)
 {
     std::string json = "{\n  \"renderer\": \"" + jsonEscaped(renderer) + "\",\n";
-    json += format("  \"particles\": %.0f,\n  \"warmup_frames\": %.0f,\n  \"measured_frames\": %.0f,\n  \"runs\": %.0f,\n",
-                   ParticleCount, settings.warmupFrames, settings.measuredFrames, settings.runs);
+    json += format("  \"particles\": %.0f,\n  \"runs\": %.0f,\n  \"seconds\": %.3f,\n  \"warmup_seconds\": %.3f,\n",
+                   ParticleCount, settings.runs, settings.seconds, settings.warmupSeconds);
+    json += format("  \"pass_warmup_frames\": %.0f,\n  \"pass_frames\": %.0f,\n", settings.passWarmupFrames,
+                   settings.passFrames);
     json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";
     json += "  \"demo_over_floor\": {\"frame\": " + ratioText(demo.wallMilliseconds, floor.wallMilliseconds, "null") +
-            ", \"cpu\": " + ratioText(demo.cpuMilliseconds, floor.cpuMilliseconds, "null");
+            ", \"first_frame\": " +
+            ratioText(demo.firstFrameMilliseconds, floor.firstFrameMilliseconds, "null");
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(", \"gpu_") + TimedPassNames[pass] +
                 "\": " + ratioText(demo.passMilliseconds[pass], floor.passMilliseconds[pass], "null");

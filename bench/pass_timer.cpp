@@ -1,4 +1,4 @@
-#include "frame_benchmark_pass_timer.h"
+#include "pass_timer.h"
 
 #include "diagnostics.h"
 

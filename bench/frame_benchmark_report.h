@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame_benchmark_pass_timer.h"
+#include "pass_timer.h"
 
 #include <string>
 #include <vector>
@@ -11,25 +11,28 @@ struct Spread {
 
 Spread spreadOf(std::vector<double> samples);
 
-// What the runs of one pipeline (the demo or the floor) measured, frames of
-// all runs pooled.
+// What one pipeline (the demo or the floor) measured, frames of all runs pooled.
 struct PipelineFigures {
+    // From the runs of the demo's executable (--benchmark): the time between
+    // the ends of consecutive frames, and from the host's start to the first
+    // frame presented, one per run.
     std::vector<double> wallMilliseconds;
-    std::vector<double> pollMilliseconds;  // the host's event poll, part of the wall time
+    std::vector<double> firstFrameMilliseconds;
+    double peakResidentMebibytes = 0;  // the largest of those runs
+    // From the in-process pass measurement, per measured frame.
     std::vector<double> passMilliseconds[TimedPassCount];
     std::vector<double> issueMilliseconds[TimedPassCount];
-    std::vector<double> cpuMilliseconds;         // per frame, one per run
-    std::vector<double> firstFrameMilliseconds;  // from process start, one per run
-    double peakResidentMebibytes = 0;            // the largest of the runs
     int stalls = 0;
 };
 
 struct BenchmarkSettings {
-    int warmupFrames, measuredFrames, runs;
+    double seconds, warmupSeconds;  // of each run of the demo's executable
+    int runs;
+    int passWarmupFrames, passFrames;
 };
 
 // The table for standard output and the same figures as JSON; the headline
-// is the demo/floor ratio of the medians, per pass and for the whole frame.
+// is the demo/floor ratio of the medians, for the whole frame and per pass.
 std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings,
                            const PipelineFigures& demo, const PipelineFigures& floor);
 std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings,
