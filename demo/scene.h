@@ -1,6 +1,6 @@
 #pragma once
 
-#include "math.h"
+#include "vector_math.h"
 
 #include <cstdint>
 

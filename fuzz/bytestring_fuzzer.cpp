@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "allocator.h"
 #include "bytestring.h"
 #include "fuzz_check.h"
+#include "store_allocation_counting.h"
 
 namespace {
 
@@ -25,50 +25,8 @@ constexpr int32_t PositionLimit = 300;
 constexpr size_t LengthLimit = 1 << 16;
 constexpr int MaxSteps = 200;
 
-// Counts the blocks the library holds and fails a chosen allocation.
-struct FailurePlan {
-    long countdown = -1;  // allocations to let through before failing; -1: none fails
-    bool persistent = false;  // keep failing once the first failure happened
-    long liveBlocks = 0;
-};
-
-FailurePlan plan;
-allocation::Allocator standard;
-
-bool failNow() {
-    if (plan.countdown < 0)
-        return false;
-    if (plan.countdown > 0) {
-        --plan.countdown;
-        return false;
-    }
-    if (!plan.persistent)
-        plan.countdown = -1;
-    return true;
-}
-
-void* countedAllocate(size_t size) {
-    void* block = failNow() ? nullptr : standard.allocate(size);
-    plan.liveBlocks += block != nullptr;
-    return block;
-}
-
-void* countedResize(void* block, size_t size) {
-    void* resized = failNow() ? nullptr : standard.resize(block, size);
-    plan.liveBlocks += block == nullptr && resized != nullptr;
-    return resized;
-}
-
-void* countedAllocateZeroed(size_t count, size_t size) {
-    void* block = failNow() ? nullptr : standard.allocateZeroed(count, size);
-    plan.liveBlocks += block != nullptr;
-    return block;
-}
-
-void countedRelease(void* block) {
-    plan.liveBlocks -= block != nullptr;
-    standard.release(block);
-}
+// Counts the blocks the library holds and fails chosen allocations.
+AllocationCounter counter;
 
 struct Slot {
     ByteString* string = nullptr;
@@ -580,10 +538,10 @@ void step(Slot (&slots)[SlotCount], FuzzedDataProvider& input) {
 }
 
 // A failed write leaves the string exactly as it was and keeps nothing it allocated.
-void settleWrite(Slot& target, int result, const Snapshot& before, long liveBefore, std::string expected) {
+void settleWrite(Slot& target, int result, const Snapshot& before, size_t liveBefore, std::string expected) {
     if (result == -1) {
         requireUnchanged(target.string, before);
-        FUZZ_REQUIRE(plan.liveBlocks == liveBefore);
+        FUZZ_REQUIRE(counter.liveBlocks.size() == liveBefore);
         return;
     }
     FUZZ_REQUIRE(result == 0);
@@ -592,9 +550,9 @@ void settleWrite(Slot& target, int result, const Snapshot& before, long liveBefo
 }
 
 // A failed constructor releases whatever it had made.
-void settleMade(Slot& target, ByteString* made, long liveBefore, const std::string& expected) {
+void settleMade(Slot& target, ByteString* made, size_t liveBefore, const std::string& expected) {
     if (made == nullptr) {
-        FUZZ_REQUIRE(plan.liveBlocks == liveBefore);
+        FUZZ_REQUIRE(counter.liveBlocks.size() == liveBefore);
         return;
     }
     requireMatches(made, expected);
@@ -610,7 +568,7 @@ enum FailingOperation {
 // persistent, every one after it), so the fallbacks and the clean-up paths run.
 void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input) {
     auto operation = static_cast<FailingOperation>(input.ConsumeIntegralInRange<int>(0, FailingCount - 1));
-    const long countdown = input.ConsumeIntegralInRange<long>(0, 6);
+    const int countdown = input.ConsumeIntegralInRange<int>(0, 6);
     const bool persistent = input.ConsumeBool();
     const char byte = input.ConsumeIntegral<char>();
     const int32_t position = input.ConsumeIntegralInRange<int32_t>(0, PositionLimit);
@@ -623,14 +581,14 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
     if (target.model.size() + other.model.size() + 2 * PositionLimit > LengthLimit)
         return;
     const Snapshot before = d != nullptr ? snapshotOf(d) : Snapshot{};
-    const long liveBefore = plan.liveBlocks;
+    const size_t liveBefore = counter.liveBlocks.size();
     const std::string otherModel = other.model;
     std::string expected = target.model;
     auto arm = [&] {
-        plan.countdown = countdown;
-        plan.persistent = persistent;
+        armAllocationFailure(counter, persistent ? AllocationFailure::FromOn : AllocationFailure::OnlyAt,
+                             countdown + 1);
     };
-    auto disarm = [] { plan.countdown = -1; };
+    auto disarm = [] { disarmAllocationFailure(counter); };
     // Growth has two fallbacks, so one failed allocation cannot make it fail;
     // these writers allocate nothing else when the source lies elsewhere.
     auto mustSurvive = [&](int result) { FUZZ_REQUIRE(persistent || result == 0); };
@@ -706,7 +664,7 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
             FUZZ_REQUIRE(bytestring::destroy(d) == 0);
             target.string = nullptr;
             target.model.clear();
-            FUZZ_REQUIRE(plan.liveBlocks == liveBefore - 2);
+            FUZZ_REQUIRE(counter.liveBlocks.size() == liveBefore - 2);
             break;
         }
         case FailCopy: {
@@ -747,7 +705,7 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
             ByteStringList* list = bytestring::split(other.string, byte);
             disarm();
             if (list == nullptr) {
-                FUZZ_REQUIRE(plan.liveBlocks == liveBefore);
+                FUZZ_REQUIRE(counter.liveBlocks.size() == liveBefore);
                 break;
             }
             // A piece whose allocation failed is a null entry; the others are whole.
@@ -757,7 +715,7 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
                 if (list->entries[i] != nullptr)
                     requireMatches(list->entries[i], pieces[i]);
             FUZZ_REQUIRE(bytestring::destroyList(list) == 0);
-            FUZZ_REQUIRE(plan.liveBlocks == liveBefore);
+            FUZZ_REQUIRE(counter.liveBlocks.size() == liveBefore);
             break;
         }
         case FailFormat: {
@@ -778,6 +736,8 @@ void stepUnderFailure(Slot& target, const Slot& other, FuzzedDataProvider& input
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
+    // The log keeps this input's requests only.
+    armAllocationFailure(counter, AllocationFailure::None, 0);
     Slot slots[SlotCount];
     for (int steps = 0; steps < MaxSteps && input.remaining_bytes() > 0; ++steps) {
         step(slots, input);
@@ -788,12 +748,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (Slot& slot : slots)
         if (slot.string != nullptr)
             FUZZ_REQUIRE(bytestring::destroy(slot.string) == 0);
-    FUZZ_REQUIRE(plan.liveBlocks == 0);
+    FUZZ_REQUIRE(counter.liveBlocks.empty());
     return 0;
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    standard = allocation::installAllocator(
-        allocation::Allocator{countedAllocate, countedResize, countedAllocateZeroed, countedRelease});
+    startCountingStoreAllocations(counter);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "section_headers.h"
 #include "shaderstore.h"
 
 namespace {
@@ -38,10 +39,6 @@ constexpr size_t MaxSectionKeys = 6;
 
 std::string effectDirectory;
 unsigned effectCounter = 0;
-
-bool nameByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
-}
 
 std::vector<std::string> splitAt(const std::string& text, char separator) {
     std::vector<std::string> pieces;
@@ -72,17 +69,11 @@ std::vector<Section> expectedSections(const std::string& effect, const std::stri
     std::vector<std::string> lines = splitAt(file, '\n');
     for (size_t number = 0; number < lines.size(); ++number) {
         const std::string& line = lines[number];
-        if (line.size() >= 2 && line[0] == '-' && line[1] == '-') {
-            size_t start = 2;
-            while (start < line.size() && !nameByte(static_cast<unsigned char>(line[start])))
-                ++start;
-            size_t end = start;
-            while (end < line.size() && nameByte(static_cast<unsigned char>(line[end])))
-                ++end;
-            open = end > start;
+        if (isHeaderLine(line)) {
+            std::string name = sectionName(line);
+            open = !name.empty();
             if (!open)
                 continue;
-            std::string name = line.substr(start, end - start);
             std::vector<std::string> parts = splitAt(name, '.');
             Section section{effect + "." + name, {}};
             for (const Directive& directive : Directives)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "section_headers.h"
 #include "shaderstore.h"
 
 namespace {
@@ -50,23 +51,6 @@ void setUpStoreAsTheDemoDoes() {
     shaderstore::addDirective("*", "#version 150");
 }
 
-bool nameByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
-}
-
-bool startsWithDashes(const std::string& line) { return line.size() >= 2 && line[0] == '-' && line[1] == '-'; }
-
-// The section name a header line opens; empty for a closing line.
-std::string headerName(const std::string& line) {
-    size_t start = 2;
-    while (start < line.size() && !nameByte(static_cast<unsigned char>(line[start])))
-        ++start;
-    size_t end = start;
-    while (end < line.size() && nameByte(static_cast<unsigned char>(line[end])))
-        ++end;
-    return line.substr(start, end - start);
-}
-
 struct EffectFile {
     std::string bytes;
     std::vector<size_t> lineStarts;
@@ -88,9 +72,9 @@ struct EffectFile {
 bool someSectionAnswers(const EffectFile& file, const std::string& name) {
     for (size_t number = 0; number < file.lineStarts.size(); ++number) {
         std::string line = file.line(number);
-        if (!startsWithDashes(line))
+        if (!isHeaderLine(line))
             continue;
-        std::string section = headerName(line);
+        std::string section = sectionName(line);
         if (!section.empty() && name.compare(0, section.size(), section) == 0)
             return true;
     }
@@ -130,8 +114,8 @@ void checkSource(const EffectFile& file, const char* key, const char* source) {
     size_t header = readLineMarker(&body);
     FUZZ_REQUIRE(header < file.lineStarts.size());
     std::string headerLine = file.line(header);
-    FUZZ_REQUIRE(startsWithDashes(headerLine));
-    std::string section = headerName(headerLine);
+    FUZZ_REQUIRE(isHeaderLine(headerLine));
+    std::string section = sectionName(headerLine);
     FUZZ_REQUIRE(!section.empty() && name.compare(0, section.size(), section) == 0);
 
     std::string text(body);

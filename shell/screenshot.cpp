@@ -2,9 +2,6 @@
 
 #include <GL/glew.h>
 
-// The demo's own math.h is on the include path and would stand in for the C
-// library's when the writer asks for <math.h>; <cmath> brings the real one first.
-#include <cmath>
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 

@@ -5,17 +5,38 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "allocation_harness.h"
+#include "allocation_failure_sweep.h"
 #include "bytestring.h"
 #include "bytestring_test_support.h"
+#include "store_allocation_counting.h"
 
 using namespace bytestring;
-using Failure = AllocationHarness::Failure;
+using Failure = AllocationFailure;
 
 namespace {
+
+// The observable state of a string: capacity, length, and the bytes in use with the terminator.
+struct StringState {
+    int32_t capacity;
+    int32_t length;
+    std::string bytesWithTerminator;
+    bool operator==(const StringState& other) const {
+        return capacity == other.capacity && length == other.length && bytesWithTerminator == other.bytesWithTerminator;
+    }
+};
+
+StringState stateOf(const ByteString* b) {
+    return StringState{b->capacity, b->length, std::string(b->data, static_cast<size_t>(b->length) + 1)};
+}
+
+void PrintTo(const StringState& s, std::ostream* out) {
+    *out << "capacity " << s.capacity << ", length " << s.length << ", bytes "
+         << testing::PrintToString(s.bytesWithTerminator);
+}
 
 struct WritingCase {
     std::function<ByteString*()> makeDestination;
@@ -28,14 +49,15 @@ struct WritingCase {
 };
 
 void expectEveryFailureHandled(const WritingCase& c) {
-    AllocationHarness harness;
-    int requests = exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    int requests = exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
         ByteString* destination = c.makeDestination();
         ByteString* source = c.makeSource ? c.makeSource() : nullptr;
         const StringState before = stateOf(destination);
-        h.arm(failure, k);
+        armAllocationFailure(counted, failure, k);
         int result = c.operate(destination, source);
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (failure == Failure::FromOn) {
             EXPECT_EQ(result, -1);
         }
@@ -59,12 +81,13 @@ void expectEveryFailureHandled(const WritingCase& c) {
 
 template <typename Construct>
 void expectConstructorFailuresHandled(Construct construct, const std::string& expected) {
-    AllocationHarness harness;
-    int requests = exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    int requests = exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
         ByteString* source = fromCString("a source string of some length");
-        h.arm(failure, k);
+        armAllocationFailure(counted, failure, k);
         ByteString* made = construct(source);
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (failure == Failure::FromOn) {
             EXPECT_EQ(made, nullptr);
         }
@@ -152,7 +175,8 @@ TEST(AllocationFailure, ReadStreamGivesBackTheBytesItWasGiven) {
 // must not restore a terminator at data[capacity]. The record claims 8 bytes
 // of a 16-byte buffer, so the byte past its end can be watched.
 TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     OwnedString source = owned(fromCString("more"));
     ByteString* d = fromCStringMin(16, "");
     const int32_t allocated = d->capacity;
@@ -160,9 +184,9 @@ TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
     d->capacity = 8;
     d->length = 8;
     StreamCursor cursor{source.get(), 0};
-    harness.arm(Failure::FromOn, 1);
+    armAllocationFailure(counter, Failure::FromOn, 1);
     EXPECT_EQ(readStream(d, readFromString, &cursor), -1);
-    harness.disarm();
+    disarmAllocationFailure(counter);
     EXPECT_EQ(d->length, 8);
     EXPECT_EQ(d->data[8], 'x');
     d->capacity = allocated;
@@ -189,13 +213,14 @@ TEST(AllocationFailure, FormatThroughEveryRetry) {
 // failure gives no list at all.
 TEST(AllocationFailure, SplitLeavesNullEntriesOrNoList) {
     const std::vector<std::string> pieces{"a", "bb", "", "ccc", "d", "ee", "f", "g", "hhhh", ""};
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     bool sawNullEntry = false;
-    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+    exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
         ByteString* source = fromCString("a.bb..ccc.d.ee.f.g.hhhh.");
-        h.arm(failure, k);
+        armAllocationFailure(counted, failure, k);
         ByteStringList* list = split(source, '.');
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (list != nullptr) {
             ASSERT_EQ(list->count, static_cast<int32_t>(pieces.size()));
             for (int32_t i = 0; i < list->count; ++i) {

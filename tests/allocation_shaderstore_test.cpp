@@ -4,12 +4,14 @@
 
 #include <string>
 
-#include "allocation_harness.h"
+#include "allocation_failure_sweep.h"
+#include "effect_directory.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
+#include "store_allocation_counting.h"
 
 using namespace shaderstore;
-using Failure = AllocationHarness::Failure;
+using Failure = AllocationFailure;
 
 namespace {
 
@@ -25,7 +27,7 @@ bool isFailureMessage(const std::string& error) {
 
 void setUpStore(const EffectDirectory& directory) {
     ASSERT_EQ(create(), 1);
-    ASSERT_EQ(addPath(directory.prefix("assets").c_str(), ".glsl"), 1);
+    ASSERT_EQ(addPath(searchPrefix(directory, "assets").c_str(), ".glsl"), 1);
     ASSERT_EQ(addDirective("*", "#version 150"), 1);
     ASSERT_EQ(addDirective("VS", "#define VERTEX"), 1);
 }
@@ -34,13 +36,14 @@ void setUpStore(const EffectDirectory& directory) {
 
 TEST(AllocationFailure, GetShaderOnARealEffectFile) {
     EffectDirectory directory;
-    directory.write("assets/Shaders.glsl", effectText);
-    AllocationHarness harness;
-    int requests = exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+    writeEffectFile(directory, "assets/Shaders.glsl", effectText);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    int requests = exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
         setUpStore(directory);
-        h.arm(failure, k);
+        armAllocationFailure(counted, failure, k);
         const char* text = getShader("Shaders.Particle.VS");
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (text != nullptr) {
             EXPECT_EQ(std::string(text), particleText);
         } else {
@@ -64,25 +67,26 @@ TEST(AllocationFailure, GetShaderOnARealEffectFile) {
 // Set-up calls either store what they were given or report 0 and store nothing.
 TEST(AllocationFailure, CreateAddPathAndAddDirective) {
     EffectDirectory directory;
-    directory.write("assets/Shaders.glsl", effectText);
-    AllocationHarness harness;
-    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
-        h.arm(failure, k);
+    writeEffectFile(directory, "assets/Shaders.glsl", effectText);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
+        armAllocationFailure(counted, failure, k);
         int created = create();
-        int pathAdded = addPath(directory.prefix("assets").c_str(), ".glsl");
+        int pathAdded = addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
         int starAdded = addDirective("*", "#version 150");
         int vertexAdded = addDirective("VS", "#define VERTEX");
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (created == 0) {
             EXPECT_EQ(pathAdded + starAdded + vertexAdded, 0);
             EXPECT_EQ(getShader("Shaders.Particle.VS"), nullptr);
             return;
         }
-        directory.write("Shaders", "--Particle.VS\nfrom the working directory\n");
+        writeEffectFile(directory, "Shaders", "--Particle.VS\nfrom the working directory\n");
         std::string expected = std::string(starAdded ? "#version 150\n" : "") + (vertexAdded ? "#define VERTEX\n" : "") +
                                (pathAdded ? "#line 1\nvoid main(){}\n" : "#line 0\nfrom the working directory\n\n");
         EXPECT_EQ(shaderText("Shaders.Particle.VS"), expected);
-        directory.remove("Shaders");
+        removeEffectFile(directory, "Shaders");
         release();
     });
 }
@@ -90,15 +94,16 @@ TEST(AllocationFailure, CreateAddPathAndAddDirective) {
 // Two effects loaded in turn with failures during the second: the first's sections stay intact.
 TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
     EffectDirectory directory;
-    directory.write("assets/Shaders.glsl", effectText);
-    directory.write("assets/Other.glsl", "--Main\nother\n");
-    AllocationHarness harness;
-    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
+    writeEffectFile(directory, "assets/Shaders.glsl", effectText);
+    writeEffectFile(directory, "assets/Other.glsl", "--Main\nother\n");
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
         setUpStore(directory);
         ASSERT_EQ(shaderText("Shaders.Particle.VS"), particleText);
-        h.arm(failure, k);
+        armAllocationFailure(counted, failure, k);
         const char* other = getShader("Other.Main");
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (other != nullptr) {
             EXPECT_STREQ(other, "#version 150\n#line 0\nother\n\n");
         }
@@ -112,23 +117,24 @@ TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
 // back the forgotten sections too.
 TEST(AllocationFailure, RereadingAForgottenEffect) {
     EffectDirectory directory;
-    AllocationHarness harness;
-    exerciseEveryFailure(harness, [&](AllocationHarness& h, Failure failure, int k) {
-        directory.write("assets/Shaders.glsl", effectText);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
+        writeEffectFile(directory, "assets/Shaders.glsl", effectText);
         setUpStore(directory);
         const char* before = getShader("Shaders.Particle.VS");
         ASSERT_NE(before, nullptr);
-        directory.write("assets/Shaders.glsl", "--Particle.VS\nchanged\n");
-        h.arm(failure, k);
+        writeEffectFile(directory, "assets/Shaders.glsl", "--Particle.VS\nchanged\n");
+        armAllocationFailure(counted, failure, k);
         ASSERT_EQ(forgetEffect("Shaders"), 1);
         const char* after = getShader("Shaders.Particle.VS");
         const char* path = effectPath("Shaders");
-        h.disarm();
+        disarmAllocationFailure(counted);
         if (after != nullptr) {
             EXPECT_STREQ(after, "#version 150\n#define VERTEX\n#line 0\nchanged\n\n");
         }
         if (path != nullptr) {
-            EXPECT_EQ(std::string(path), directory.prefix("assets") + "Shaders.glsl");
+            EXPECT_EQ(std::string(path), searchPrefix(directory, "assets") + "Shaders.glsl");
         }
         EXPECT_EQ(std::string(before), particleText);
         release();

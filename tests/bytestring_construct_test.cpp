@@ -3,9 +3,9 @@
 #include <climits>
 #include <string>
 
-#include "allocation_harness.h"
 #include "bytestring.h"
 #include "bytestring_test_support.h"
+#include "store_allocation_counting.h"
 
 using namespace bytestring;
 
@@ -58,14 +58,15 @@ TEST(Constructors, FromBytesKeepsEmbeddedZeros) {
 
 // Refusals must come before any byte is read or any block is allocated.
 TEST(Constructors, RefuseNullSourcesNegativeCountsAndSizesThatOverflow) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     char byte = 'x';
     EXPECT_EQ(fromCString(nullptr), nullptr);
     EXPECT_EQ(fromCStringMin(16, nullptr), nullptr);
     EXPECT_EQ(fromBytes(nullptr, 3), nullptr);
     EXPECT_EQ(fromBytes(&byte, -1), nullptr);
     EXPECT_EQ(fromBytes(&byte, INT32_MAX), nullptr);
-    EXPECT_EQ(harness.requests(), 0);
+    EXPECT_EQ(counter.requests, 0);
 }
 
 TEST(Copy, DuplicatesBytesIntoAnIndependentSnappedBuffer) {
@@ -83,17 +84,18 @@ TEST(Copy, DuplicatesBytesIntoAnIndependentSnappedBuffer) {
 // When memory is tight the copy still succeeds with a buffer of exactly length + 1.
 TEST(Copy, FallsBackToTheExactSizeWhenTheSnappedBufferFails) {
     OwnedString original = owned(fromCString("abcdefghij"));
-    AllocationHarness harness;
-    harness.arm(AllocationHarness::Failure::OnlyAt, 2);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    armAllocationFailure(counter, AllocationFailure::OnlyAt, 2);
     OwnedString duplicate = owned(copy(original.get()));
-    harness.disarm();
+    disarmAllocationFailure(counter);
     ASSERT_NE(duplicate, nullptr);
     EXPECT_EQ(duplicate->capacity, 11);
     EXPECT_EQ(contents(duplicate.get()), "abcdefghij");
     EXPECT_TRUE(keepsInvariants(duplicate.get()));
-    ASSERT_EQ(harness.log().size(), 3u);
-    EXPECT_EQ(harness.log()[1].size, 16u);
-    EXPECT_EQ(harness.log()[2].size, 11u);
+    ASSERT_EQ(counter.log.size(), 3u);
+    EXPECT_EQ(counter.log[1].size, 16u);
+    EXPECT_EQ(counter.log[2].size, 11u);
 }
 
 // Out-of-range positions and counts are clamped, never read past the buffer.
@@ -116,7 +118,8 @@ TEST(Substring, ClampsPositionAndCountToTheString) {
 
 // Destroying a damaged record must not free through garbage.
 TEST(Destroy, RefusesInvalidRecordsAndReleasesValidOnes) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     char buffer[8] = {};
     ByteString negativeLength{8, -1, buffer};
     ByteString zeroCapacity{0, 0, buffer};
@@ -129,12 +132,13 @@ TEST(Destroy, RefusesInvalidRecordsAndReleasesValidOnes) {
     EXPECT_EQ(destroy(&noBuffer), -1);
 
     EXPECT_EQ(destroy(fromCString("x")), 0);
-    EXPECT_EQ(harness.liveBlocks(), 0);
+    EXPECT_EQ(counter.liveBlocks.size(), 0u);
 }
 
 // Lists may hold null entries (pieces whose allocation failed) and must still be released whole.
 TEST(DestroyList, ReleasesEveryEntrySkippingNullOnes) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     OwnedString source = owned(fromCString("a.b.c"));
     ByteStringList* list = split(source.get(), '.');
     ASSERT_NE(list, nullptr);
@@ -142,7 +146,7 @@ TEST(DestroyList, ReleasesEveryEntrySkippingNullOnes) {
     list->entries[1] = nullptr;
     source.reset();
     EXPECT_EQ(destroyList(list), 0);
-    EXPECT_EQ(harness.liveBlocks(), 0);
+    EXPECT_EQ(counter.liveBlocks.size(), 0u);
 
     ByteStringList negative{-1, 4, nullptr};
     EXPECT_EQ(destroyList(&negative), -1);

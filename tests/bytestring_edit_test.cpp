@@ -3,12 +3,12 @@
 #include <climits>
 #include <string>
 
-#include "allocation_harness.h"
 #include "bytestring.h"
 #include "bytestring_test_support.h"
+#include "store_allocation_counting.h"
 
 using namespace bytestring;
-using Kind = AllocationHarness::Kind;
+using Kind = AllocationKind;
 
 static OwnedString withCapacity(const std::string& bytes, int32_t capacity) {
     return owned(filledTo(bytes, capacity));
@@ -29,11 +29,12 @@ TEST(EnsureCapacity, LeavesRoomyStringsAloneAndGrowsOnARequestEqualToTheCapacity
 // Growing a mostly empty buffer copies only the bytes in use into a fresh one.
 TEST(EnsureCapacity, TakesAFreshBufferWhileAtMostSevenEighthsAreInUse) {
     OwnedString b = withCapacity("abcdefg", 8);  // 7 x 8 >= 8 x 7
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     EXPECT_EQ(ensureCapacity(b.get(), 40), 0);
-    ASSERT_EQ(harness.log().size(), 1u);
-    EXPECT_EQ(harness.log()[0].kind, Kind::Allocate);
-    EXPECT_EQ(harness.log()[0].size, 64u);
+    ASSERT_EQ(counter.log.size(), 1u);
+    EXPECT_EQ(counter.log[0].kind, Kind::Allocate);
+    EXPECT_EQ(counter.log[0].size, 64u);
     EXPECT_EQ(b->capacity, 64);
     EXPECT_EQ(contents(b.get()), "abcdefg");
     EXPECT_TRUE(keepsInvariants(b.get()));
@@ -41,11 +42,12 @@ TEST(EnsureCapacity, TakesAFreshBufferWhileAtMostSevenEighthsAreInUse) {
 
 TEST(EnsureCapacity, ResizesInPlaceWhenMoreThanSevenEighthsAreInUse) {
     OwnedString b = withCapacity("abcdefghijklmno", 16);  // 7 x 16 < 8 x 15
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     EXPECT_EQ(ensureCapacity(b.get(), 16), 0);
-    ASSERT_EQ(harness.log().size(), 1u);
-    EXPECT_EQ(harness.log()[0].kind, Kind::Resize);
-    EXPECT_EQ(harness.log()[0].size, 32u);
+    ASSERT_EQ(counter.log.size(), 1u);
+    EXPECT_EQ(counter.log[0].kind, Kind::Resize);
+    EXPECT_EQ(counter.log[0].size, 32u);
     EXPECT_EQ(b->capacity, 32);
     EXPECT_EQ(contents(b.get()), "abcdefghijklmno");
 }
@@ -54,19 +56,20 @@ TEST(EnsureCapacity, ResizesInPlaceWhenMoreThanSevenEighthsAreInUse) {
 TEST(EnsureCapacity, FallsBackToResizingAndThenToTheExactSize) {
     OwnedString roomy = withCapacity("abc", 8);
     OwnedString full = withCapacity("abcdefghijklmno", 16);
-    AllocationHarness harness;
-    harness.arm(AllocationHarness::Failure::OnlyAt, 1);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    armAllocationFailure(counter, AllocationFailure::OnlyAt, 1);
     EXPECT_EQ(ensureCapacity(roomy.get(), 20), 0);
     EXPECT_EQ(roomy->capacity, 32);
-    ASSERT_EQ(harness.log().size(), 2u);
-    EXPECT_EQ(harness.log()[1].kind, Kind::Resize);
+    ASSERT_EQ(counter.log.size(), 2u);
+    EXPECT_EQ(counter.log[1].kind, Kind::Resize);
     EXPECT_EQ(contents(roomy.get()), "abc");
 
-    harness.arm(AllocationHarness::Failure::OnlyAt, 1);
+    armAllocationFailure(counter, AllocationFailure::OnlyAt, 1);
     EXPECT_EQ(ensureCapacity(full.get(), 20), 0);
     EXPECT_EQ(full->capacity, 20);
-    ASSERT_EQ(harness.log().size(), 2u);
-    EXPECT_EQ(harness.log()[1].size, 20u);
+    ASSERT_EQ(counter.log.size(), 2u);
+    EXPECT_EQ(counter.log[1].size, 20u);
     EXPECT_EQ(contents(full.get()), "abcdefghijklmno");
     EXPECT_TRUE(keepsInvariants(full.get()));
 }
@@ -76,11 +79,12 @@ TEST(EnsureCapacity, FallsBackToResizingAndThenToTheExactSize) {
 TEST(EnsureCapacity, ExactSizeFallbackNeverDropsTheTerminatorsRoom) {
     OwnedString b = withCapacity("abcdefghijklmno", 16);
     b->length = 16;  // capacity == length: accepted for writing, but full
-    AllocationHarness harness;
-    harness.arm(AllocationHarness::Failure::OnlyAt, 1);
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
+    armAllocationFailure(counter, AllocationFailure::OnlyAt, 1);
     EXPECT_EQ(ensureCapacity(b.get(), 16), -1);
     EXPECT_EQ(b->capacity, 16);
-    harness.disarm();
+    disarmAllocationFailure(counter);
     EXPECT_EQ(ensureCapacity(b.get(), 16), 0);
     EXPECT_EQ(b->capacity, 32);
     EXPECT_EQ(b->data[16], 0);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "allocation_harness.h"
 #include "bytestring.h"
 #include "bytestring_test_support.h"
 

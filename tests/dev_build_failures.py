@@ -12,19 +12,16 @@ import subprocess
 import sys
 import tempfile
 
-# ctest reads this status as "skipped" (SKIP_RETURN_CODE).
-SKIPPED = 77
+from checks import SKIPPED, Failure, outcome
+from demo_runs import headless_environment
+
 DEV_SECONDS = 120
 
 COMPILE_ERROR = "planted compile error"
 UNKNOWN_COMMAND = "vanteel_planted_unknown_command"
 
 
-class Failure(Exception):
-    pass
-
-
-def expect(condition, message, output):
+def expect_dev(condition, message, output):
     if not condition:
         raise Failure(f"{message}; ./dev said:\n{output}")
 
@@ -52,8 +49,7 @@ def append(path, text):
 
 def dev(copy_root, command):
     # No display: nothing the copy runs may reach the tester's screen.
-    environment = {name: value for name, value in os.environ.items() if name != "DISPLAY"}
-    result = subprocess.run([os.path.join(copy_root, "dev"), command], cwd=copy_root, env=environment,
+    result = subprocess.run([os.path.join(copy_root, "dev"), command], cwd=copy_root, env=headless_environment(),
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=DEV_SECONDS)
     return result.returncode, result.stdout.decode(errors="replace")
 
@@ -63,28 +59,24 @@ def check_compile_error(copy_root, build):
     append(os.path.join(copy_root, "demo", "particles.cpp"), f"\n#error {COMPILE_ERROR}\n")
     for command in ("run", "bench"):
         status, output = dev(copy_root, command)
-        expect(status != 0, f"./dev {command} exited 0 after a failed build", output)
-        expect(COMPILE_ERROR in output, f"./dev {command} hid the compiler's error", output)
-        expect(f"dev: building {build} failed" in output, f"./dev {command} did not name the failed build", output)
-        expect("not built yet" not in output, f"./dev {command} took a failed build for a missing one", output)
-        expect("Build files have been written" not in output,
+        expect_dev(status != 0, f"./dev {command} exited 0 after a failed build", output)
+        expect_dev(COMPILE_ERROR in output, f"./dev {command} hid the compiler's error", output)
+        expect_dev(f"dev: building {build} failed" in output, f"./dev {command} did not name the failed build", output)
+        expect_dev("not built yet" not in output, f"./dev {command} took a failed build for a missing one", output)
+        expect_dev("Build files have been written" not in output,
                f"./dev {command} showed the status lines of a configure that worked", output)
 
 
 def check_configure_error(copy_root, build):
     append(os.path.join(copy_root, "demo", "CMakeLists.txt"), f"\n{UNKNOWN_COMMAND}()\n")
     status, output = dev(copy_root, "run")
-    expect(status != 0, "./dev run exited 0 after a failed configure", output)
-    expect(f'Unknown CMake command "{UNKNOWN_COMMAND}"' in output, "./dev run hid cmake's error", output)
-    expect("Configuring incomplete, errors occurred!" in output, "./dev run hid cmake's status lines", output)
-    expect(f"dev: configuring {build} failed" in output, "./dev run did not name the failed configure", output)
+    expect_dev(status != 0, "./dev run exited 0 after a failed configure", output)
+    expect_dev(f'Unknown CMake command "{UNKNOWN_COMMAND}"' in output, "./dev run hid cmake's error", output)
+    expect_dev("Configuring incomplete, errors occurred!" in output, "./dev run hid cmake's status lines", output)
+    expect_dev(f"dev: configuring {build} failed" in output, "./dev run did not name the failed configure", output)
 
 
-def main():
-    source_root = os.path.abspath(sys.argv[1])
-    if subprocess.run(["git", "-C", source_root, "rev-parse"], capture_output=True).returncode != 0:
-        print(f"{source_root} is not a git checkout: no list of its source files")
-        return SKIPPED
+def check_dev(source_root):
     copy_root = tempfile.mkdtemp(prefix="vanteel-dev-failures-")
     try:
         copy_tree(source_root, source_files(source_root), copy_root)
@@ -97,13 +89,17 @@ def main():
         # Last, since no build runs past a failed configure.
         check_compile_error(copy_root, build)
         check_configure_error(copy_root, build)
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        return 1
     finally:
         shutil.rmtree(copy_root, ignore_errors=True)
     print("every failed step ended ./dev with its errors shown")
-    return 0
+
+
+def main():
+    source_root = os.path.abspath(sys.argv[1])
+    if subprocess.run(["git", "-C", source_root, "rev-parse"], capture_output=True).returncode != 0:
+        print(f"{source_root} is not a git checkout: no list of its source files")
+        return SKIPPED
+    return outcome(lambda: check_dev(source_root))
 
 
 if __name__ == "__main__":

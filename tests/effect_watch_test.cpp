@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "shaderstore_effect_files.h"
+#include "effect_directory.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr int64_t Interval = EffectWatchIntervalMicroseconds;
 
 struct WatchTest : testing::Test {
     EffectDirectory directory;
-    std::string path = directory.prefix() + "Shaders.glsl";
+    std::string path = searchPrefix(directory) + "Shaders.glsl";
 };
 
 }  // namespace
@@ -23,11 +23,11 @@ struct WatchTest : testing::Test {
 // interval since the last look is over, so a change waits for that look.
 TEST_F(WatchTest, ASizeChangeShowsAtTheFirstLookDueAfterIt)
 {
-    directory.write("Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\na\n");
     EffectWatch watch = startEffectWatch(path.c_str(), 1000);
     EXPECT_FALSE(effectFileChanged(&watch, 1000 + Interval)) << "nothing changed yet";
 
-    directory.write("Shaders.glsl", "--A\nlonger\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\nlonger\n");
     EXPECT_FALSE(effectFileChanged(&watch, 1000 + Interval + 1));
     EXPECT_FALSE(effectFileChanged(&watch, 1000 + 2 * Interval - 1));
     EXPECT_TRUE(effectFileChanged(&watch, 1000 + 2 * Interval));
@@ -38,11 +38,11 @@ TEST_F(WatchTest, ASizeChangeShowsAtTheFirstLookDueAfterIt)
 // a fraction of a second after the last one, is still a save.
 TEST_F(WatchTest, ANewTimeWithTheSameSizeIsAChange)
 {
-    directory.write("Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\na\n");
     const auto saved = std::filesystem::last_write_time(path);
     EffectWatch watch = startEffectWatch(path.c_str(), 0);
 
-    directory.write("Shaders.glsl", "--A\nb\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\nb\n");
     std::filesystem::last_write_time(path, saved + std::chrono::milliseconds(1));
     EXPECT_TRUE(effectFileChanged(&watch, Interval));
     EXPECT_FALSE(effectFileChanged(&watch, 2 * Interval));
@@ -52,15 +52,15 @@ TEST_F(WatchTest, ANewTimeWithTheSameSizeIsAChange)
 // be looked at in between: both steps are changes.
 TEST_F(WatchTest, DeletionAndRecreationAreBothChanges)
 {
-    directory.write("Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\na\n");
     const auto saved = std::filesystem::last_write_time(path);
     EffectWatch watch = startEffectWatch(path.c_str(), 0);
 
-    directory.remove("Shaders.glsl");
+    removeEffectFile(directory, "Shaders.glsl");
     EXPECT_TRUE(effectFileChanged(&watch, Interval));
     EXPECT_FALSE(effectFileChanged(&watch, 2 * Interval)) << "still missing is no change";
 
-    directory.write("Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "Shaders.glsl", "--A\na\n");
     std::filesystem::last_write_time(path, saved);
     EXPECT_TRUE(effectFileChanged(&watch, 3 * Interval)) << "the same bytes and time, back from missing";
 }

@@ -4,19 +4,18 @@
 vanteel_test(host_mouse_input_test host_mouse_input_test.cpp)
 target_link_libraries(host_mouse_input_test PRIVATE vanteel_input)
 
-# The host alone: the test hands it a demo of recorders.
+# The host alone: the test hands it a demo of recorders, and checks the
+# window and the loss of the display through the host's internal headers.
 vanteel_test(host_window_test host_window_test.cpp debug_capture.cpp)
 target_link_libraries(host_window_test PRIVATE vanteel_glfw_host)
+target_include_directories(host_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/glfw_host)
 
-# The driver needs the distribution's Python, which has its X bindings.
-find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 set(driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_demo.py)
 set(real_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
 set(probe_effect_file ${CMAKE_CURRENT_SOURCE_DIR}/e2e/probe_shaders.glsl)
 
 function(vanteel_end_to_end_test name executable case)
-  add_test(NAME end_to_end.${name}
-           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${driver} ${case} $<TARGET_FILE:${executable}> ${ARGN})
+  vanteel_python_test(end_to_end.${name} ${driver} ${case} $<TARGET_FILE:${executable}> ${ARGN})
   # Each case starts its own X server, but runs alone: the software renderer
   # already keeps every core busy, and the input checks wait on its frame rate.
   set_tests_properties(end_to_end.${name} PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run)
@@ -34,7 +33,6 @@ vanteel_end_to_end_test(core_profile_input vanteel_core_profile input ${probe_ef
 # The command line: what each option makes the demo do, seen from outside.
 set(options_driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_options.py)
 foreach(case usage screenshot fixed-step benchmark assets)
-  add_test(NAME end_to_end.options_${case}
-           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${options_driver} ${case} $<TARGET_FILE:vanteel> ${real_effect_file})
+  vanteel_python_test(end_to_end.options_${case} ${options_driver} ${case} $<TARGET_FILE:vanteel> ${real_effect_file})
   set_tests_properties(end_to_end.options_${case} PROPERTIES TIMEOUT 300 RESOURCE_LOCK vanteel_demo_run)
 endforeach()

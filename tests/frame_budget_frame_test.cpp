@@ -1,9 +1,9 @@
-#include "frame_budget_allocation_counter.h"
 #include "frame_budget_gl_calls.h"
 #include "frame_loop.h"
 #include "frame_step.h"
 #include "gl_fixture.h"
 #include "mouse_input.h"
+#include "thread_allocation_counting.h"
 #include "vanteel_demo.h"
 
 #include <GLFW/glfw3.h>
@@ -82,13 +82,14 @@ static void present()
     glfwSwapBuffers(presentedWindow);
 }
 
-class FrameBudgetTest : public GlTest {
+class FrameBudgetTest : public GlEffectTest {
 protected:
+    FrameBudgetTest() : GlEffectTest(budgetEffect) {}
+
     void SetUp() override
     {
-        GlTest::SetUp();
+        GlEffectTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        effects.writeAsset("Shaders.glsl", budgetEffect);
         installGlCallLog();
         presentedWindow = window;
         input = startMouseInput(1024, 1024);
@@ -113,15 +114,16 @@ protected:
 
     long allocationsOfLoopFrames(FrameLoop* loop)
     {
-        startCountingAllocations();
+        AllocationCounter counter;
+        startCountingThreadAllocations(counter, insideDriver);
         for (int frame = 0; frame < LoopFrames; ++frame) {
             moveMouse(frame);
             runLoopFrame(loop, present);
         }
-        long allocations = stopCountingAllocations();
+        stopCountingThreadAllocations();
         EXPECT_FALSE(loopOver(*loop));
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        return allocations;
+        return counter.requests;
     }
 
     // A drag across the window, as the host delivers it between frames.
@@ -139,7 +141,6 @@ protected:
     }
 
     Demo demo = vanteelDemo();
-    EffectDirectory effects;
     FrameClock clock = {1000000, 0};
     MouseInput input = {};
 };
@@ -227,13 +228,14 @@ TEST_P(FrameBudgetTest, EveryFrameIssuesExactlyTheCallsOfTheFrameAlgorithm)
 // the mouse path: text formatted, keys built or vectors grown every frame.
 TEST_P(FrameBudgetTest, NoHeapAllocationAcrossHundredsOfFramesAfterTheFirst)
 {
-    startCountingAllocations();
+    AllocationCounter counter;
+    startCountingThreadAllocations(counter, insideDriver);
     for (int frame = 0; frame < 200; ++frame) {
         moveMouse(frame);
         runOneFrame();
     }
-    long allocations = stopCountingAllocations();
-    EXPECT_EQ(allocations, 0);
+    stopCountingThreadAllocations();
+    EXPECT_EQ(counter.requests, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -300,7 +302,8 @@ TEST_P(FrameBudgetTest, AllocationCounterSeesTheFrameThreadButNotTheDriver)
         step = 2;
     });
 
-    startCountingAllocations();
+    AllocationCounter counter;
+    startCountingThreadAllocations(counter, insideDriver);
     std::free(allocate(24));
     std::string text(64, 'x');
     asm volatile("" : : "r"(text.data()) : "memory");
@@ -311,9 +314,9 @@ TEST_P(FrameBudgetTest, AllocationCounterSeesTheFrameThreadButNotTheDriver)
     step = 1;
     while (step.load() != 2) {
     }
-    long allocations = stopCountingAllocations();
+    stopCountingThreadAllocations();
     other.join();
-    EXPECT_EQ(allocations, 2);
+    EXPECT_EQ(counter.requests, 2);
 }
 
 // The call list above is only complete if every GL entry point the demo's

@@ -15,13 +15,11 @@ it before committing:
 
 import os
 import shutil
-import struct
 import subprocess
 import sys
-import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "e2e"))
-from drive_demo import Demo, Failure, expect, outcome, run_on_private_display  # noqa: E402
+from checks import Failure, expect, outcome
+from demo_runs import read_png, run_on_private_display, start_demo
 
 # 36 frames of the full effect on a software renderer, slower still under the sanitizers.
 REPLAY_SECONDS = 240
@@ -29,65 +27,6 @@ REPLAY_SECONDS = 240
 # most one pixel in this many may step further.
 CHANNEL_TOLERANCE = 3
 PIXELS_PER_DIFFERENCE_ALLOWED = 200
-
-
-def paeth(left, up, up_left):
-    estimate = left + up - up_left
-    distances = abs(estimate - left), abs(estimate - up), abs(estimate - up_left)
-    if distances[0] <= distances[1] and distances[0] <= distances[2]:
-        return left
-    return up if distances[1] <= distances[2] else up_left
-
-
-def unfilter(kind, line, previous):
-    """Undoes one row's PNG filter in place; three bytes a pixel."""
-    if kind == 1:
-        for i in range(3, len(line)):
-            line[i] = (line[i] + line[i - 3]) & 255
-    elif kind == 2:
-        line[:] = bytes((a + b) & 255 for a, b in zip(line, previous))
-    elif kind == 3:
-        for i in range(len(line)):
-            left = line[i - 3] if i >= 3 else 0
-            line[i] = (line[i] + ((left + previous[i]) >> 1)) & 255
-    elif kind == 4:
-        for i in range(len(line)):
-            if i >= 3:
-                line[i] = (line[i] + paeth(line[i - 3], previous[i], previous[i - 3])) & 255
-            else:
-                line[i] = (line[i] + previous[i]) & 255
-    else:
-        expect(kind == 0, f"unknown PNG filter {kind}")
-
-
-def read_png(path):
-    """An 8-bit RGB PNG without interlacing, as (width, height, RGB bytes from the top row)."""
-    with open(path, "rb") as stream:
-        data = stream.read()
-    expect(data[:8] == b"\x89PNG\r\n\x1a\n", f"{path} is not a PNG")
-    offset, compressed, header = 8, [], None
-    while offset + 8 <= len(data):
-        length, kind = struct.unpack(">I4s", data[offset:offset + 8])
-        body = data[offset + 8:offset + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            compressed.append(body)
-        offset += 12 + length
-    expect(header is not None, f"{path} has no header")
-    width, height, depth, colour, _, _, interlace = header
-    expect(depth == 8 and colour == 2 and interlace == 0, f"{path} is not 8-bit RGB without interlacing")
-    raw = zlib.decompress(b"".join(compressed))
-    stride = width * 3
-    previous = bytearray(stride)
-    rgb = bytearray()
-    for row in range(height):
-        start = row * (stride + 1)
-        line = bytearray(raw[start + 1:start + 1 + stride])
-        unfilter(raw[start], line, previous)
-        rgb += line
-        previous = line
-    return width, height, bytes(rgb)
 
 
 def differences(actual, expected):
@@ -126,7 +65,7 @@ def main(arguments):
         sys.exit(__doc__)
     executable, effect_file, reference, output_directory = arguments
     return outcome(lambda: run_on_private_display(
-        lambda display: Demo(executable, effect_file, display, ["replay.png"]),
+        lambda display: start_demo(executable, effect_file, display, ["replay.png"]),
         lambda screen, replay: check_replay(replay, reference, output_directory)))
 
 

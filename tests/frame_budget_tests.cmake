@@ -17,11 +17,12 @@ add_custom_target(frame_budget_demo_gl_imports DEPENDS ${demo_gl_imports})
 vanteel_test(frame_budget_tests
   gl_fixture.cpp
   frame_budget_gl_calls.cpp
-  frame_budget_allocation_counter.cpp
   frame_budget_frame_test.cpp
 )
 add_dependencies(frame_budget_tests frame_budget_demo_gl_imports)
-target_link_libraries(frame_budget_tests PRIVATE vanteel_demo vanteel_frame_step vanteel_input glfw GTest::gmock)
+target_link_libraries(frame_budget_tests PRIVATE
+  vanteel_demo vanteel_frame_step vanteel_input vanteel_effect_directory vanteel_thread_allocation_counting
+  glfw GTest::gmock)
 # GL 1.1 entry points are linked directly, not through GLEW: the linker
 # sends them through the counting layer.
 target_link_options(frame_budget_tests PRIVATE
@@ -33,11 +34,10 @@ target_compile_definitions(frame_budget_tests PRIVATE VANTEEL_DEMO_GL_IMPORTS="$
 
 # The replay runs through the host's own start-up and main loop, so it is run
 # as an executable of its own on a private X server, like the end-to-end cases.
-find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-add_test(NAME frame_budget.replay_ends_on_the_reference_picture
-         COMMAND ${VANTEEL_SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_test.py
-                 $<TARGET_FILE:frame_replay> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl
-                 ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_reference.png ${CMAKE_CURRENT_BINARY_DIR})
+vanteel_python_test(frame_budget.replay_ends_on_the_reference_picture
+                    ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_test.py
+                    $<TARGET_FILE:frame_replay> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl
+                    ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_reference.png ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(frame_budget.replay_ends_on_the_reference_picture PROPERTIES TIMEOUT 300)
 
 vanteel_test(frame_budget_report_test frame_budget_report_test.cpp ${PROJECT_SOURCE_DIR}/bench/frame_benchmark_report.cpp)

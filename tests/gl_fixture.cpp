@@ -1,16 +1,9 @@
 #include "gl_fixture.h"
 
 #include <GLFW/glfw3.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <thread>
-
-namespace fs = std::filesystem;
 
 std::string contextKindName(const testing::TestParamInfo<ContextKind>& info)
 {
@@ -72,48 +65,10 @@ void GlTest::TearDown()
     glfwTerminate();
 }
 
-// Trees a death test's child leaves behind when it exits mid-case.
-static std::vector<std::string> liveTrees;
-
-static void removeLiveTrees()
+void GlEffectTest::SetUp()
 {
-    for (const std::string& tree : liveTrees) {
-        std::error_code ignored;
-        fs::remove_all(tree, ignored);
-    }
-}
-
-EffectDirectory::EffectDirectory()
-{
-    char pattern[] = "/tmp/vanteel-gl-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made)
-        throw std::runtime_error("mkdtemp failed");
-    rootPath = made;
-    fs::create_directory(rootPath + "/assets");
-    fs::create_directory(rootPath + "/work");
-    previousDirectory = fs::current_path().string();
-    fs::current_path(rootPath + "/work");
-    static bool cleanupRegistered = false;
-    if (!cleanupRegistered) {
-        std::atexit(removeLiveTrees);
-        cleanupRegistered = true;
-    }
-    liveTrees.push_back(rootPath);
-}
-
-EffectDirectory::~EffectDirectory()
-{
-    fs::current_path(previousDirectory);
-    std::error_code ignored;
-    fs::remove_all(rootPath, ignored);
-    liveTrees.erase(std::remove(liveTrees.begin(), liveTrees.end(), rootPath), liveTrees.end());
-}
-
-void EffectDirectory::writeAsset(const std::string& fileName, const std::string& text) const
-{
-    std::ofstream file(rootPath + "/assets/" + fileName, std::ios::binary);
-    file << text;
+    GlTest::SetUp();
+    writeEffectFile(effects, "../assets/Shaders.glsl", effect);
 }
 
 std::vector<unsigned char> readBuffer(GLuint buffer, GLintptr offset, GLsizeiptr size)
@@ -125,6 +80,13 @@ std::vector<unsigned char> readBuffer(GLuint buffer, GLintptr offset, GLsizeiptr
     glGetBufferSubData(GL_COPY_READ_BUFFER, offset, size, bytes.data());
     glBindBuffer(GL_COPY_READ_BUFFER, static_cast<GLuint>(previous));
     return bytes;
+}
+
+GLint integerState(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
 }
 
 static GLuint compileStage(GLenum stage, const char* source)

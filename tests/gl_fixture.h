@@ -3,8 +3,11 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "effect_directory.h"
 
 struct GLFWwindow;
 
@@ -30,23 +33,16 @@ protected:
     INSTANTIATE_TEST_SUITE_P(Contexts, suite, testing::Values(ContextKind::Legacy, ContextKind::Core), \
                              contextKindName)
 
-// A scratch tree laid out as the demo expects it: <root>/assets/ holds effect
-// files and the process works in <root>/work, so "../assets/" finds them.
-// The tree is removed, and the old working directory restored, on
-// destruction, or at exit when a death test's child ends the process first.
-class EffectDirectory {
-public:
-    EffectDirectory();
-    ~EffectDirectory();
-    EffectDirectory(const EffectDirectory&) = delete;
-    EffectDirectory& operator=(const EffectDirectory&) = delete;
+// A GlTest in a scratch tree whose ../assets/Shaders.glsl holds the effect given.
+class GlEffectTest : public GlTest {
+protected:
+    explicit GlEffectTest(const char* effect) : effect(effect) {}
+    void SetUp() override;
 
-    void writeAsset(const std::string& fileName, const std::string& text) const;
-    const std::string& root() const { return rootPath; }
+    EffectDirectory effects;
 
 private:
-    std::string rootPath;
-    std::string previousDirectory;
+    const char* effect;
 };
 
 // Reads size bytes of a buffer from offset, through GL_COPY_READ_BUFFER so no
@@ -61,6 +57,9 @@ std::vector<T> readBufferAs(GLuint buffer, GLintptr offset, size_t count)
     std::copy(bytes.begin(), bytes.end(), reinterpret_cast<unsigned char*>(values.data()));
     return values;
 }
+
+// The integer GL holds for name.
+GLint integerState(GLenum name);
 
 // Compiles and links a test program outside the effect store, with the
 // demo's attribute locations, and makes it current.

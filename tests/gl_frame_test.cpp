@@ -1,4 +1,5 @@
 #include "debug_capture.h"
+#include "effect_directory.h"
 #include "gl_fixture.h"
 #include "particles.h"
 #include "programs.h"
@@ -108,15 +109,9 @@ static constexpr GLsizeiptr ParticleBufferBytes = 19600000;
 static constexpr uint32_t TwoSeconds = 2000000;
 static constexpr float TimeStepOfTwoSeconds = 1.0f;
 
-class FrameTest : public GlTest {
+class FrameTest : public GlEffectTest {
 protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        effects.writeAsset("Shaders.glsl", frameEffect);
-    }
-
-    EffectDirectory effects;
+    FrameTest() : GlEffectTest(frameEffect) {}
 };
 INSTANTIATE_FOR_BOTH_CONTEXTS(FrameTest);
 
@@ -130,13 +125,6 @@ static GLint bufferParameter(GLuint buffer, GLenum parameter)
     GLint value = 0;
     glBindBuffer(GL_COPY_READ_BUFFER, buffer);
     glGetBufferParameteriv(GL_COPY_READ_BUFFER, parameter, &value);
-    return value;
-}
-
-static GLint integer(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
     return value;
 }
 
@@ -157,16 +145,16 @@ TEST_P(FrameTest, InitialiseLeavesTwoFullStreamBuffersAndZeroedParticles)
     EXPECT_EQ(std::count(source.begin(), source.end(), 0), ParticleBufferBytes);
 
     // The feedback program is left current, ready for update.
-    GLuint current = static_cast<GLuint>(integer(GL_CURRENT_PROGRAM));
+    GLuint current = static_cast<GLuint>(integerState(GL_CURRENT_PROGRAM));
     GLint outputs = 0;
     glGetProgramiv(current, GL_TRANSFORM_FEEDBACK_VARYINGS, &outputs);
     EXPECT_EQ(outputs, 3);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
-    EXPECT_EQ(integer(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(integer(GL_BLEND_SRC_ALPHA), GL_ZERO);
-    EXPECT_EQ(integer(GL_BLEND_DST_ALPHA), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(integerState(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(integerState(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(integerState(GL_BLEND_SRC_ALPHA), GL_ZERO);
+    EXPECT_EQ(integerState(GL_BLEND_DST_ALPHA), GL_ONE_MINUS_SRC_ALPHA);
 }
 
 // Guards the simulation reading the wrong buffer, a missing swap, and
@@ -342,7 +330,7 @@ static std::string frameEffectWithout(const std::string& header, const std::stri
 // not waiting to be deleted.
 static bool isFeedbackProgramCurrent()
 {
-    GLuint program = static_cast<GLuint>(integer(GL_CURRENT_PROGRAM));
+    GLuint program = static_cast<GLuint>(integerState(GL_CURRENT_PROGRAM));
     GLint outputs = 0, deleted = GL_TRUE;
     glGetProgramiv(program, GL_TRANSFORM_FEEDBACK_VARYINGS, &outputs);
     glGetProgramiv(program, GL_DELETE_STATUS, &deleted);
@@ -371,7 +359,7 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
     const ParticleBufferNames names = particleBufferNames();
     const int liveObjects = liveShaderObjects();
 
-    effects.writeAsset("Shaders.glsl", std::string(frameEffect) + yellowComposite);
+    writeEffectFile(effects, "../assets/Shaders.glsl", std::string(frameEffect) + yellowComposite);
     reloadShaders();
     EXPECT_TRUE(isFeedbackProgramCurrent());
     update(TwoSeconds);
@@ -381,7 +369,7 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
     EXPECT_TRUE(isColour(windowPixelUnder(20, 20), true, true)) << "the saved composite paints yellow";
     EXPECT_FLOAT_EQ(readParticle(particleBufferNames().source, 0).position.x, 2 * TimeStepOfTwoSeconds);
 
-    effects.writeAsset("Shaders.glsl", frameEffect);
+    writeEffectFile(effects, "../assets/Shaders.glsl", frameEffect);
     reloadShaders();
     update(TwoSeconds);
     render();
@@ -397,7 +385,7 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
 static std::vector<std::string> reloadAndRunAFrame(const EffectDirectory& effects, const std::string& effect)
 {
     const int liveObjects = liveShaderObjects();
-    effects.writeAsset("Shaders.glsl", effect);
+    writeEffectFile(effects, "../assets/Shaders.glsl", effect);
     DebugCapture capture;
     reloadShaders();
     EXPECT_TRUE(isFeedbackProgramCurrent());
@@ -462,7 +450,7 @@ static void runFrames(int count, uint32_t elapsedMicroseconds)
 // leaving the background visible at the window's edge and particles in it.
 TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 {
-    effects.writeAsset("Shaders.glsl", shippedEffect());
+    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
 
     initialise();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -486,7 +474,7 @@ TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 // every particle out of view for seconds.
 TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
 {
-    effects.writeAsset("Shaders.glsl", shippedEffect());
+    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
     initialise();
     runFrames(10, 50000);
     const long beforeStall = coveredPixels();
@@ -503,7 +491,7 @@ TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
 // week): each life must start at a new place, not repeat the last one.
 TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
 {
-    effects.writeAsset("Shaders.glsl", shippedEffect());
+    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
     initialise();
     while (sceneState().time < 70000.0)
         update(4000000000u);

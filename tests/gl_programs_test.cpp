@@ -1,5 +1,6 @@
+#include "effect_directory.h"
 #include "gl_fixture.h"
-#include "math.h"
+#include "vector_math.h"
 #include "programs.h"
 #include "shaderstore.h"
 
@@ -84,15 +85,9 @@ void main() { a1 = 1; a2 = 2; a3 = 3; a4 = 4; a5 = 5; a6 = 6; a7 = 7; a8 = 8; }
 --
 )";
 
-class ProgramTest : public GlTest {
+class ProgramTest : public GlEffectTest {
 protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        effects.writeAsset("Shaders.glsl", testEffect);
-    }
-
-    EffectDirectory effects;
+    ProgramTest() : GlEffectTest(testEffect) {}
 };
 INSTANTIATE_FOR_BOTH_CONTEXTS(ProgramTest);
 
@@ -231,7 +226,7 @@ static std::string lastStoreError()
 // "Already initialized.", a second directive would double "#version 150".
 TEST_P(ProgramTest, SetsUpTheStoreOnlyOnTheFirstBuild)
 {
-    effects.writeAsset("Probe.glsl", "--Section\nbody\n");
+    writeEffectFile(effects, "../assets/Probe.glsl", "--Section\nbody\n");
     buildProgram("Plain.VS", nullptr, "Plain.FS");
     EXPECT_EQ(shaderstore::getShader("Shaders.NoSuchSection"), nullptr);
     const std::string missError = lastStoreError();
@@ -248,10 +243,10 @@ TEST_P(ProgramTest, SetsUpTheStoreOnlyOnTheFirstBuild)
 // so only its effect file has the sections asked for.
 TEST_P(ProgramTest, AResourceDirectoryGivenBeforeTheFirstBuildReplacesTheBuiltInOne)
 {
-    const std::string elsewhere = effects.root() + "/elsewhere";
+    const std::string elsewhere = effects.root.string() + "/elsewhere";
     std::filesystem::create_directory(elsewhere);
     std::ofstream(elsewhere + "/Shaders.glsl", std::ios::binary) << testEffect;
-    effects.writeAsset("Shaders.glsl", "--Unrelated.VS\n");
+    writeEffectFile(effects, "../assets/Shaders.glsl", "--Unrelated.VS\n");
 
     useResourceDirectory(elsewhere.c_str());
     EXPECT_NE(buildProgram("Plain.VS", nullptr, "Plain.FS"), 0u);

@@ -33,13 +33,6 @@ static GLint attachmentParameter(GLenum attachment, GLenum parameter)
     return value;
 }
 
-static GLint integer(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
 // Guards the formats, sampling and attachments the particle and composite passes rely on.
 TEST_P(SurfaceTest, CreatesACompleteTargetWithSixteenBitDepthAndRgbaEightColour)
 {
@@ -49,9 +42,9 @@ TEST_P(SurfaceTest, CreatesACompleteTargetWithSixteenBitDepthAndRgbaEightColour)
     EXPECT_NE(surface.colorTexture, surface.depthTexture);
 
     // The new framebuffer and its colour texture are left bound.
-    EXPECT_EQ(integer(GL_DRAW_FRAMEBUFFER_BINDING), GLint(surface.framebuffer));
-    EXPECT_EQ(integer(GL_READ_FRAMEBUFFER_BINDING), GLint(surface.framebuffer));
-    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), GLint(surface.colorTexture));
+    EXPECT_EQ(integerState(GL_DRAW_FRAMEBUFFER_BINDING), GLint(surface.framebuffer));
+    EXPECT_EQ(integerState(GL_READ_FRAMEBUFFER_BINDING), GLint(surface.framebuffer));
+    EXPECT_EQ(integerState(GL_TEXTURE_BINDING_2D), GLint(surface.colorTexture));
 
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
     EXPECT_EQ(attachmentParameter(GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE), GL_TEXTURE);
@@ -83,7 +76,7 @@ TEST_P(SurfaceTest, EverySurfaceHasItsOwnObjectsAndTheLatestStaysBound)
     EXPECT_NE(first.framebuffer, second.framebuffer);
     EXPECT_NE(first.colorTexture, second.colorTexture);
     EXPECT_NE(first.depthTexture, second.depthTexture);
-    EXPECT_EQ(integer(GL_DRAW_FRAMEBUFFER_BINDING), GLint(second.framebuffer));
+    EXPECT_EQ(integerState(GL_DRAW_FRAMEBUFFER_BINDING), GLint(second.framebuffer));
     EXPECT_EQ(textureLevelParameter(second.colorTexture, GL_TEXTURE_WIDTH), 64);
     EXPECT_EQ(textureLevelParameter(second.depthTexture, GL_TEXTURE_HEIGHT), 32);
 }
@@ -109,7 +102,7 @@ TEST_P(SurfaceTest, QuadBuffersHoldTheCornersTexCoordsAndIndicesByteForByte)
     EXPECT_EQ(quad.indexCount, 6u);
     EXPECT_EQ(quad.vertexCount, 4u);
     EXPECT_EQ(quad.normalBuffer, 0u);
-    EXPECT_EQ(integer(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(quad.indexBuffer));
+    EXPECT_EQ(integerState(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(quad.indexBuffer));
     // Created in the order positions, texture coordinates, indices.
     EXPECT_LT(quad.positionBuffer, quad.texCoordBuffer);
     EXPECT_LT(quad.texCoordBuffer, quad.indexBuffer);

@@ -9,5 +9,6 @@ vanteel_test(gl_tests
   gl_frame_test.cpp
   debug_capture.cpp
 )
-target_link_libraries(gl_tests PRIVATE vanteel_render vanteel_shaderstore vanteel_diagnostics glfw GTest::gmock)
+target_link_libraries(gl_tests PRIVATE
+  vanteel_render vanteel_shaderstore vanteel_diagnostics vanteel_effect_directory glfw GTest::gmock)
 target_compile_definitions(gl_tests PRIVATE VANTEEL_ASSETS_DIR="${PROJECT_SOURCE_DIR}/assets")

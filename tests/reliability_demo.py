@@ -12,9 +12,10 @@ import shutil
 import sys
 import tempfile
 
-import reliability_effect_files as effects
-from reliability_support import (
-    SKIPPED, Failure, Run, Tree, XServer, expect, expect_failure, expect_runs, run_environment, version_line_then)
+import effect_file_variants as effects
+from checks import SKIPPED, Failure, expect
+from demo_runs import Run, Tree, XServer, run_environment
+from reliability_checks import expect_failure, expect_runs, run_case, version_line_then
 
 MISSING_FIRST_SOURCE = version_line_then(re.escape(effects.missing_message("Composite.VS")))
 
@@ -26,25 +27,24 @@ def real_text(real_effect_file):
 
 def run_demo(executable, prepare, check, prefix=(), display_name=None):
     """`prepare` lays out a scratch tree and returns the working directory;
-    `check` watches the run."""
-    tree = Tree()
-    try:
+    `check` watches the run, on a private X server unless a display is named."""
+    with Tree() as tree:
         working_directory = prepare(tree)
         if display_name:
-            run = Run(executable, working_directory, run_environment(display_name, HOME=tree.root), prefix)
-            try:
-                check(None, run)
-            finally:
-                run.finish()
+            check_run(executable, working_directory, run_environment(display_name, HOME=tree.root), prefix,
+                      lambda run: check(None, run))
             return
         with XServer() as server:
-            run = Run(executable, working_directory, run_environment(server.display_name, HOME=tree.root), prefix)
-            try:
-                check(server.screen, run)
-            finally:
-                run.finish()
+            check_run(executable, working_directory, run_environment(server.display_name, HOME=tree.root), prefix,
+                      lambda run: check(server.screen, run))
+
+
+def check_run(executable, working_directory, environment, prefix, check):
+    run = Run(executable, working_directory, environment, prefix)
+    try:
+        check(run)
     finally:
-        tree.remove()
+        run.finish()
 
 
 def run_with_assets(executable, content, check, prefix=(), prepare=None):
@@ -85,11 +85,17 @@ def section_lines(text, name):
     return range(effects.header_index(lines, name), effects.body_range(lines, name)[1])
 
 
-def expect_compile_error_in(stderr, text, name):
-    """The compiler's log names a line of the section that was being built."""
-    number = int(re.search(r"\n0:(\d+)\(", stderr).group(1))
-    expect(number in section_lines(text, name),
-           f"the compile error is reported on line {number}, outside section {name}")
+def fails_in_section(error, text, name):
+    """Status 1 and the compiler's log of the error, reported on a line of the
+    section `name` of the effect file `text`, the one that was being built."""
+    check = fails_with(version_line_then(compile_log_line(r"\d+", error)))
+
+    def blames_section(screen, run):
+        check(screen, run)
+        number = int(re.search(r"\n0:(\d+)\(", run.stderr()).group(1))
+        expect(number in section_lines(text, name),
+               f"the compile error is reported on line {number}, outside section {name}")
+    return blames_section
 
 
 # Each case: the effect file the user put there, and what must happen.
@@ -141,24 +147,15 @@ def case_garbage(executable, real):
     run_with_assets(executable, effects.garbage(65536, 1), fails_with(MISSING_FIRST_SOURCE))
     # Under the real headers, the garbage reaches the compiler, whose log says so.
     text = effects.garbage_bodies(real_text(real), 2)
-    check = fails_with(version_line_then(compile_log_line(r"\d+", r"error: [^\n]*")))
-
-    def blames_first_section(screen, run):
-        check(screen, run)
-        expect_compile_error_in(run.stderr(), text, "Composite.VS")
-    run_with_assets(executable, text, blames_first_section)
+    run_with_assets(executable, text, fails_in_section(r"error: [^\n]*", text, "Composite.VS"))
 
 
 def case_nul_in_section(executable, real):
     # The source is a C string: the compiler sees the section up to the NUL,
     # a function cut short, and reports its end.
     text = effects.with_byte_inside_body(real_text(real), "Composite.VS", b"\0")
-    check = fails_with(version_line_then(compile_log_line(r"\d+", r"error: syntax error, unexpected end of file[^\n]*")))
-
-    def blames_cut_section(screen, run):
-        check(screen, run)
-        expect_compile_error_in(run.stderr(), text, "Composite.VS")
-    run_with_assets(executable, text, blames_cut_section)
+    run_with_assets(executable, text,
+                    fails_in_section(r"error: syntax error, unexpected end of file[^\n]*", text, "Composite.VS"))
 
 
 def case_carriage_returns(executable, real):
@@ -272,5 +269,4 @@ CASES = {
 }
 
 if __name__ == "__main__":
-    from reliability_support import main
-    sys.exit(main(CASES, sys.argv[1:], __doc__))
+    sys.exit(run_case(CASES, __doc__))

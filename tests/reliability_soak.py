@@ -21,11 +21,10 @@ import subprocess
 import sys
 import time
 
-from reliability_support import (
-    STARTUP_SECONDS, VERSION_LINE, Failure, FrameCounter, Run, Tree, XServer, describe_status, expect,
-    press_escape, run_environment)
+from checks import Failure, expect
+from demo_runs import CLIENT_SIZE, STARTUP_SECONDS, Run, Tree, XServer, describe_status, run_environment
+from reliability_checks import FrameCounter, escape_ends_quietly, run_case
 
-CLIENT_SIZE = 1024
 # Resident memory may move this much once warm (kB).
 RSS_TOLERANCE_KB = 1024
 # The share of the run given to warming up, and to the press held until Escape.
@@ -137,29 +136,15 @@ def check_resident_memory(samples):
            f"the largest single step, {jump} kB, came {at:.0f} s into the run)")
 
 
-def end_with_escape(screen, run, window):
-    press_escape(screen, run, window)
-    status = run.wait_for_exit()
-    stderr = run.stderr()
-    expect(status == 0, f"Escape ended the demo with {describe_status(status)}; standard error:\n{stderr}")
-    expect(re.fullmatch(VERSION_LINE, stderr) is not None, f"standard error holds more than the version line: {stderr!r}")
-
-
 def with_running_demo(executable, real_effect_file, body):
-    tree = Tree()
-    try:
-        with open(real_effect_file, "rb") as real:
-            tree.put("assets/Shaders.glsl", real.read())
-        with XServer() as server:
-            run = Run(executable, tree.directory("run"), run_environment(server.display_name, HOME=tree.root))
-            try:
-                window = server.screen.window_named("Vanteel", run)
-                body(server.screen, run, window)
-            finally:
-                # A press left down would outlive the demo on this server only.
-                run.finish()
-    finally:
-        tree.remove()
+    with Tree(real_effect_file) as tree, XServer() as server:
+        run = Run(executable, tree.path("run"), run_environment(server.display_name, HOME=tree.root))
+        try:
+            window = server.screen.window_named("Vanteel", run)
+            body(server.screen, run, window)
+        finally:
+            # A press left down would outlive the demo on this server only.
+            run.finish()
 
 
 def case_soak(seconds, executable, real_effect_file, seed="1"):
@@ -195,7 +180,7 @@ def case_soak(seconds, executable, real_effect_file, seed="1"):
               f"{counter.poll()} frames in all, seed {seed}")
         check_resident_memory(watch.samples)
         # Escape with the button still held.
-        end_with_escape(screen, run, window)
+        escape_ends_quietly(screen, run, window)
 
     with_running_demo(executable, real_effect_file, soak)
 
@@ -225,7 +210,7 @@ def case_drag(frames, executable, real_effect_file):
             step = (step + 90) % 360
             time.sleep(0.1)
         print(f"drag: {counter.frames} frames")
-        end_with_escape(screen, run, window)
+        escape_ends_quietly(screen, run, window)
 
     with_running_demo(executable, real_effect_file, drag)
 
@@ -233,5 +218,4 @@ def case_drag(frames, executable, real_effect_file):
 CASES = {"soak": case_soak, "drag": case_drag}
 
 if __name__ == "__main__":
-    from reliability_support import main
-    sys.exit(main(CASES, sys.argv[1:], __doc__))
+    sys.exit(run_case(CASES, __doc__))

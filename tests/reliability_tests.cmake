@@ -3,11 +3,10 @@
 # sanitizers runs only the drag that the sanitizers watch; the rest would
 # repeat what the plain build already showed, more slowly.
 
-find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 set(reliability_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
 
 function(vanteel_reliability_test name timeout)
-  add_test(NAME reliability.${name} COMMAND ${VANTEEL_SYSTEM_PYTHON} ${ARGN})
+  vanteel_python_test(reliability.${name} ${ARGN})
   # Runs alone, as the end-to-end cases do: the software renderer takes every core.
   set_tests_properties(reliability.${name} PROPERTIES
     TIMEOUT ${timeout} SKIP_RETURN_CODE 77 RESOURCE_LOCK vanteel_demo_run)
@@ -28,7 +27,7 @@ if(VANTEEL_SANITIZE)
     ${soak_driver} drag 200 $<TARGET_FILE:vanteel> ${reliability_effect_file})
   # The same settings ./dev gives every sanitized suite, so that the case also
   # runs alone from this folder.
-  set_tests_properties(reliability.sanitized_drag PROPERTIES ENVIRONMENT
+  set_property(TEST reliability.sanitized_drag APPEND PROPERTY ENVIRONMENT
     "ASAN_OPTIONS=intercept_tls_get_addr=0:verify_asan_link_order=0;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/reliability_leak_suppressions.txt:print_suppressions=0;LD_PRELOAD=$<TARGET_FILE:reliability_keep_libraries>")
   return()
 endif()

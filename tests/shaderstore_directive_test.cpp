@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "effect_directory.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
 
 using namespace shaderstore;
 
@@ -12,7 +13,7 @@ static const char* const particleEffect = "--Particle.VS\nvs\n--tf.VS\ntf\n--Com
 // Directives come out oldest first, each on its own line, before the "#line" line.
 TEST(Directives, AppearInTheOrderTheyWereAdded) {
     EffectDirectory directory;
-    directory.write("Shaders", particleEffect);
+    writeEffectFile(directory, "Shaders", particleEffect);
     create();
     addDirective("*", "#version 150");
     addDirective("", "#define D2");
@@ -23,7 +24,7 @@ TEST(Directives, AppearInTheOrderTheyWereAdded) {
 // A token reaches sections whose name has it as a part, exactly and case-sensitively.
 TEST(Directives, ATokenReachesSectionsWithThatNamePart) {
     EffectDirectory directory;
-    directory.write("Shaders", particleEffect);
+    writeEffectFile(directory, "Shaders", particleEffect);
     create();
     addDirective("VS", "#define VERTEX");
     addDirective("vs", "#define LOWER");
@@ -38,8 +39,8 @@ TEST(Directives, ATokenReachesSectionsWithThatNamePart) {
 // directive that applies several ways still goes in once.
 TEST(Directives, TheEffectNameReachesOnlyItsOwnSections) {
     EffectDirectory directory;
-    directory.write("Shaders", "--Particle.VS\nvs\n--Shaders.X\nx\n");
-    directory.write("Other", "--Main\nother\n");
+    writeEffectFile(directory, "Shaders", "--Particle.VS\nvs\n--Shaders.X\nx\n");
+    writeEffectFile(directory, "Other", "--Main\nother\n");
     create();
     addDirective("Shaders", "#define SHADERS");
     EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#define SHADERS\n#line 0\nvs\n");
@@ -50,8 +51,8 @@ TEST(Directives, TheEffectNameReachesOnlyItsOwnSections) {
 // Sections are finished when sliced: later directives reach only effects loaded later.
 TEST(Directives, ReachOnlyEffectsSlicedAfterThemselves) {
     EffectDirectory directory;
-    directory.write("Shaders", particleEffect);
-    directory.write("Later", "--A\na\n");
+    writeEffectFile(directory, "Shaders", particleEffect);
+    writeEffectFile(directory, "Later", "--A\na\n");
     create();
     addDirective("*", "#version 150");
     EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#line 2\ntf\n");

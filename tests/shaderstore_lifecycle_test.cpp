@@ -2,15 +2,16 @@
 
 #include <string>
 
+#include "effect_directory.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
 
 using namespace shaderstore;
 
 // Every case runs in its own process, so the store starts absent here.
 TEST(Lifecycle, EveryOperationRefusesBeforeCreate) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     EXPECT_EQ(addPath("x/", ".glsl"), 0);
     EXPECT_EQ(addDirective("*", "#version 150"), 0);
     EXPECT_EQ(getShader("Shaders.A"), nullptr);
@@ -22,9 +23,9 @@ TEST(Lifecycle, EveryOperationRefusesBeforeCreate) {
 // A second create must not throw away the paths and directives set up so far.
 TEST(Lifecycle, ASecondCreateReportsAndChangesNothing) {
     EffectDirectory directory;
-    directory.write("dir/Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "dir/Shaders.glsl", "--A\na\n");
     ASSERT_EQ(create(), 1);
-    addPath(directory.prefix("dir").c_str(), ".glsl");
+    addPath(searchPrefix(directory, "dir").c_str(), ".glsl");
     addDirective("*", "#version 150");
     EXPECT_EQ(create(), 0);
     EXPECT_EQ(lastErrorText(), "Already initialized.");
@@ -41,7 +42,7 @@ TEST(Lifecycle, ANullKeyIsMalformedAndLoadsNothing) {
 // Only failures replace the last error; a success leaves it as it was.
 TEST(Lifecycle, ASuccessKeepsTheLastError) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
     EXPECT_EQ(shaderText("Missing.A"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Missing.A'.");
@@ -52,7 +53,7 @@ TEST(Lifecycle, ASuccessKeepsTheLastError) {
 // Without a path or a directive argument nothing is stored.
 TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
     EXPECT_EQ(addPath(nullptr, ".glsl"), 0);
     EXPECT_EQ(addPath("x/", nullptr), 0);
@@ -63,7 +64,7 @@ TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused) {
 // Releasing gives every block back and leaves the store absent, ready to be made again.
 TEST(Lifecycle, ReleaseLeavesTheStoreAbsent) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
     release();

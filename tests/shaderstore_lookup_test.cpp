@@ -2,15 +2,16 @@
 
 #include <string>
 
+#include "effect_directory.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
 
 using namespace shaderstore;
 
 // The longest stored key that begins the request wins, whatever the "." boundaries.
 TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey) {
     EffectDirectory directory;
-    directory.write("Shaders", "--Part\np\n--Particle.VS\nvs\n--Particle\nparticle\n");
+    writeEffectFile(directory, "Shaders", "--Part\np\n--Particle.VS\nvs\n--Particle\nparticle\n");
     create();
     EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#line 2\nvs\n");
     EXPECT_EQ(shaderText("Shaders.Particle.VS.debug"), "#line 2\nvs\n");
@@ -24,7 +25,7 @@ TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey) {
 // A stored key longer than the request never answers it.
 TEST(Lookup, NeverAnswersWithALongerKey) {
     EffectDirectory directory;
-    directory.write("Shaders", "--Particle.VS\nvs\n");
+    writeEffectFile(directory, "Shaders", "--Particle.VS\nvs\n");
     create();
     EXPECT_EQ(shaderText("Shaders.Particle"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.Particle'.");
@@ -33,19 +34,19 @@ TEST(Lookup, NeverAnswersWithALongerKey) {
 // A key without "." names its effect by the whole key: the effect loads, no section answers.
 TEST(Lookup, AKeyWithoutADotLoadsTheEffectButFindsNothing) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
     EXPECT_EQ(shaderText("Shaders"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders'.");
-    directory.remove("Shaders");
+    removeEffectFile(directory, "Shaders");
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");  // sliced by the first request
 }
 
 // Only sections of the requested effect can answer.
 TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother) {
     EffectDirectory directory;
-    directory.write("One", "--A\none\n");
-    directory.write("Two", "--B\ntwo\n");
+    writeEffectFile(directory, "One", "--A\none\n");
+    writeEffectFile(directory, "Two", "--B\ntwo\n");
     create();
     EXPECT_EQ(shaderText("One.A"), "#line 0\none\n\n");
     EXPECT_EQ(shaderText("Two.A"), "<null>");
@@ -56,11 +57,11 @@ TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother) {
 // Each effect file is read once: later requests, answered or not, use what was sliced.
 TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\noriginal\n");
+    writeEffectFile(directory, "Shaders", "--A\noriginal\n");
     create();
     const char* first = getShader("Shaders.A");
     ASSERT_NE(first, nullptr);
-    directory.write("Shaders", "--A\nchanged\n--B\nnew\n");
+    writeEffectFile(directory, "Shaders", "--A\nchanged\n--B\nnew\n");
     EXPECT_EQ(getShader("Shaders.A"), first);
     EXPECT_STREQ(first, "#line 0\noriginal\n\n");
     EXPECT_EQ(shaderText("Shaders.B"), "<null>");
@@ -70,24 +71,24 @@ TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain) {
 // A file that opens but holds nothing still counts as loaded.
 TEST(LoadOnce, AnEmptyFileIsLoadedWithNoSections) {
     EffectDirectory directory;
-    directory.write("Empty", "");
+    writeEffectFile(directory, "Empty", "");
     create();
     EXPECT_EQ(shaderText("Empty.A"), "<null>");
-    directory.write("Empty", "--A\na\n");
+    writeEffectFile(directory, "Empty", "--A\na\n");
     EXPECT_EQ(shaderText("Empty.A"), "<null>");
 }
 
 // Newest path first, the default (the bare name in the working directory) last.
 TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\ndefault\n");
-    directory.write("old/Shaders.glsl", "--A\nold\n");
-    directory.write("new/Shaders.fx", "--A\nnew\n");
+    writeEffectFile(directory, "Shaders", "--A\ndefault\n");
+    writeEffectFile(directory, "old/Shaders.glsl", "--A\nold\n");
+    writeEffectFile(directory, "new/Shaders.fx", "--A\nnew\n");
     create();
-    addPath(directory.prefix("old").c_str(), ".glsl");
-    addPath(directory.prefix("new").c_str(), ".fx");
+    addPath(searchPrefix(directory, "old").c_str(), ".glsl");
+    addPath(searchPrefix(directory, "new").c_str(), ".fx");
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nnew\n\n");
-    directory.write("Solo", "--A\nsolo default\n");
+    writeEffectFile(directory, "Solo", "--A\nsolo default\n");
     EXPECT_EQ(shaderText("Solo.A"), "#line 0\nsolo default\n\n");
 }
 
@@ -96,14 +97,14 @@ TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast) {
 TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
     EffectDirectory directory;
     create();
-    addPath(directory.prefix("first").c_str(), ".glsl");
+    addPath(searchPrefix(directory, "first").c_str(), ".glsl");
     EXPECT_EQ(shaderText("Fx.A"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Fx.A'.");
 
-    directory.write("Fx", "--A\ndefault\n");
-    directory.write("first/Fx.glsl", "--A\nfirst\n");
-    directory.write("second/Fx.glsl", "--A\nsecond\n");
-    addPath(directory.prefix("second").c_str(), ".glsl");
+    writeEffectFile(directory, "Fx", "--A\ndefault\n");
+    writeEffectFile(directory, "first/Fx.glsl", "--A\nfirst\n");
+    writeEffectFile(directory, "second/Fx.glsl", "--A\nsecond\n");
+    addPath(searchPrefix(directory, "second").c_str(), ".glsl");
     EXPECT_EQ(shaderText("Fx.A"), "#line 0\nsecond\n\n");
 }
 
@@ -111,9 +112,9 @@ TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
 // on some systems and reads as nothing, and must not end the search.
 TEST(SearchPaths, ADirectoryInPlaceOfTheFileIsPassedOver) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\nbeside\n");
-    directory.write("assets/Shaders.glsl/inside", "--A\ninside\n");
+    writeEffectFile(directory, "Shaders", "--A\nbeside\n");
+    writeEffectFile(directory, "assets/Shaders.glsl/inside", "--A\ninside\n");
     create();
-    addPath(directory.prefix("assets").c_str(), ".glsl");
+    addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
 }

@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "effect_directory.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
 
 using namespace shaderstore;
 
@@ -13,16 +14,16 @@ TEST(EffectPath, NamesTheFileThatWasRead) {
     EffectDirectory directory;
     EXPECT_EQ(effectPath("Shaders"), nullptr);
     create();
-    addPath(directory.prefix("assets").c_str(), ".glsl");
-    directory.write("assets/Shaders.glsl", "--A\na\n");
-    directory.write("Solo", "--A\nsolo\n");
+    addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
+    writeEffectFile(directory, "assets/Shaders.glsl", "--A\na\n");
+    writeEffectFile(directory, "Solo", "--A\nsolo\n");
     EXPECT_EQ(effectPath("Shaders"), nullptr) << "not loaded yet";
     EXPECT_EQ(shaderText("Missing.A"), "<null>");
     EXPECT_EQ(effectPath("Missing"), nullptr) << "nothing opened";
 
     ASSERT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
     ASSERT_EQ(shaderText("Solo.A"), "#line 0\nsolo\n\n");
-    EXPECT_STREQ(effectPath("Shaders"), (directory.prefix("assets") + "Shaders.glsl").c_str());
+    EXPECT_STREQ(effectPath("Shaders"), (searchPrefix(directory, "assets") + "Shaders.glsl").c_str());
     EXPECT_STREQ(effectPath("Solo"), "Solo");
     EXPECT_EQ(effectPath("Shader"), nullptr);
     EXPECT_EQ(effectPath(nullptr), nullptr);
@@ -33,16 +34,16 @@ TEST(EffectPath, NamesTheFileThatWasRead) {
 // keep their bytes, and other effects are not read again.
 TEST(Forget, TheNextRequestReadsTheFileAgain) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\nold\n--Gone\ngone\n");
-    directory.write("Other", "--A\nother\n");
+    writeEffectFile(directory, "Shaders", "--A\nold\n--Gone\ngone\n");
+    writeEffectFile(directory, "Other", "--A\nother\n");
     create();
     const char* oldText = getShader("Shaders.A");
     ASSERT_NE(oldText, nullptr);
     ASSERT_EQ(shaderText("Other.A"), "#line 0\nother\n\n");
     const char* oldPath = effectPath("Shaders");
 
-    directory.write("Shaders", "--New\nnew\n--A\nchanged\n");
-    directory.write("Other", "--A\nchanged other\n");
+    writeEffectFile(directory, "Shaders", "--New\nnew\n--A\nchanged\n");
+    writeEffectFile(directory, "Other", "--A\nchanged other\n");
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nold\n") << "read once until forgotten";
     EXPECT_EQ(forgetEffect("Shaders"), 1);
     EXPECT_EQ(effectPath("Shaders"), nullptr);
@@ -59,22 +60,22 @@ TEST(Forget, TheNextRequestReadsTheFileAgain) {
 // The file is searched and sliced as a first load would be now.
 TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\nbeside\n");
+    writeEffectFile(directory, "Shaders", "--A\nbeside\n");
     create();
     ASSERT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
-    directory.write("assets/Shaders.glsl", "--A\nin assets\n");
-    addPath(directory.prefix("assets").c_str(), ".glsl");
+    writeEffectFile(directory, "assets/Shaders.glsl", "--A\nin assets\n");
+    addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
     addDirective("*", "#version 150");
     EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
 
     forgetEffect("Shaders");
     EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 0\nin assets\n\n");
-    EXPECT_STREQ(effectPath("Shaders"), (directory.prefix("assets") + "Shaders.glsl").c_str());
+    EXPECT_STREQ(effectPath("Shaders"), (searchPrefix(directory, "assets") + "Shaders.glsl").c_str());
 }
 
 TEST(Forget, AnEffectThatIsNotLoadedIsReported) {
     EffectDirectory directory;
-    directory.write("Shaders", "--A\na\n");
+    writeEffectFile(directory, "Shaders", "--A\na\n");
     EXPECT_EQ(forgetEffect("Shaders"), 0);
     EXPECT_EQ(lastError(), nullptr) << "no store, nothing recorded";
     create();

@@ -3,26 +3,27 @@
 #include <string>
 #include <vector>
 
-#include "allocation_harness.h"
 #include "bytestring_test_support.h"
+#include "effect_directory.h"
 #include "effect_slicing.h"
 #include "shaderstore.h"
-#include "shaderstore_effect_files.h"
+#include "shaderstore_answer_text.h"
+#include "store_allocation_counting.h"
 
 using namespace shaderstore;
 
 // A store that reads effect "E" from the working directory, with no directives.
 static void storeWithEffect(const EffectDirectory& directory, const std::string& bytes) {
     ASSERT_EQ(create(), 1);
-    directory.write("E", bytes);
+    writeEffectFile(directory, "E", bytes);
 }
 
 TEST(Slicing, WorkedExampleByteForByte) {
     EffectDirectory directory;
-    directory.write("assets/Shaders.glsl",
+    writeEffectFile(directory, "assets/Shaders.glsl",
                     "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n");
     create();
-    ASSERT_EQ(addPath(directory.prefix("assets").c_str(), ".glsl"), 1);
+    ASSERT_EQ(addPath(searchPrefix(directory, "assets").c_str(), ".glsl"), 1);
     ASSERT_EQ(addDirective("*", "#version 150"), 1);
     EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#version 150\n#line 1\nvoid main(){}\n");
     EXPECT_EQ(shaderText("Shaders.Composite.FS"), "#version 150\n#line 5\nout vec4 c;\n\n");
@@ -41,7 +42,7 @@ TEST(Slicing, CarriageReturnsStayOnEveryLine) {
 TEST(Slicing, LastLineEndsInALineFeedWithOrWithoutOneInTheFile) {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nlast");
-    directory.write("F", "--A\nlast\n");
+    writeEffectFile(directory, "F", "--A\nlast\n");
     EXPECT_EQ(shaderText("E.A"), "#line 0\nlast\n");
     EXPECT_EQ(shaderText("F.A"), "#line 0\nlast\n\n");
 }
@@ -65,9 +66,9 @@ TEST(Slicing, SingleDashLinesAreBodyLines) {
 TEST(Slicing, HeaderNamesSkipLeadingNoiseAndStopAtTheFirstNonNameByte) {
     EffectDirectory directory;
     storeWithEffect(directory, "---Foo\none\n");
-    directory.write("G", "-- Foo Bar\ntwo\n");
-    directory.write("H", "--Foo-Bar\nthree\n");
-    directory.write("I", "--  tf.VS_2 // comment\nfour\n");
+    writeEffectFile(directory, "G", "-- Foo Bar\ntwo\n");
+    writeEffectFile(directory, "H", "--Foo-Bar\nthree\n");
+    writeEffectFile(directory, "I", "--  tf.VS_2 // comment\nfour\n");
     EXPECT_EQ(shaderText("E.Foo"), "#line 0\none\n\n");
     EXPECT_EQ(shaderText("G.Foo"), "#line 0\ntwo\n\n");
     EXPECT_EQ(shaderText("H.Foo"), "#line 0\nthree\n\n");
@@ -98,7 +99,8 @@ static std::vector<std::string> keysOf(const ChainNode* chain) {
 
 // Both copies are kept, newest first, and both get the directives.
 TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     OwnedString effect = owned(bytestring::fromCString("E"));
     ChainNode* directives = nullptr;
     ASSERT_EQ(pushFront(&directives, bytestring::fromCString("*"), bytestring::fromCString("#version 150\n")), 0);
@@ -109,13 +111,14 @@ TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives) {
     releaseChain(sections);
     releaseChain(directives);
     effect.reset();
-    EXPECT_EQ(harness.liveBlocks(), 0);
+    EXPECT_EQ(counter.liveBlocks.size(), 0u);
 }
 
 // A line whose allocation failed (a null entry) must neither crash the store nor
 // yield a section with a line missing: the whole effect counts as unreadable.
 TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing) {
-    AllocationHarness harness;
+    AllocationCounter counter;
+    StoreAllocationsCounted counting(counter);
     OwnedString effect = owned(bytestring::fromCString("E"));
     OwnedString text = owned(bytestring::fromCString("--A\na\nb\n--B\nc"));
     ByteStringList* lines = bytestring::split(text.get(), '\n');
@@ -130,7 +133,7 @@ TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing) {
     releaseChain(sections);
     effect.reset();
     text.reset();
-    EXPECT_EQ(harness.liveBlocks(), 0);
+    EXPECT_EQ(counter.liveBlocks.size(), 0u);
 }
 
 TEST(NameCharacters, AreAsciiLettersDigitsUnderscoreAndDot) {

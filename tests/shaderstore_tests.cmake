@@ -1,6 +1,6 @@
 # Byte strings, the effect-file store, and their behaviour when memory runs out.
-add_library(vanteel_allocation_harness STATIC allocation_harness.cpp)
-target_link_libraries(vanteel_allocation_harness PUBLIC vanteel_shaderstore GTest::gtest)
+# The suites that check the store's internals name its internal headers here.
+set(shaderstore_internals ${PROJECT_SOURCE_DIR}/shaderstore/internal)
 
 vanteel_test(bytestring_test
   bytestring_construct_test.cpp
@@ -8,17 +8,19 @@ vanteel_test(bytestring_test
   bytestring_search_test.cpp
   bytestring_io_test.cpp
 )
-target_link_libraries(bytestring_test PRIVATE vanteel_allocation_harness)
+target_link_libraries(bytestring_test PRIVATE vanteel_allocation_counter)
+target_include_directories(bytestring_test PRIVATE ${shaderstore_internals})
 
 vanteel_test(shaderstore_test
-  shaderstore_effect_files.cpp
+  shaderstore_answer_text.cpp
   shaderstore_slicing_test.cpp
   shaderstore_directive_test.cpp
   shaderstore_lookup_test.cpp
   shaderstore_lifecycle_test.cpp
   shaderstore_reload_test.cpp
 )
-target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_harness)
+target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_counter vanteel_effect_directory)
+target_include_directories(shaderstore_test PRIVATE ${shaderstore_internals})
 # Streams that fail on demand exist only in the GNU C library.
 if(NOT WIN32)
   target_sources(shaderstore_test PRIVATE shaderstore_read_error_test.cpp)
@@ -27,6 +29,6 @@ endif()
 vanteel_test(allocation_test
   allocation_bytestring_test.cpp
   allocation_shaderstore_test.cpp
-  shaderstore_effect_files.cpp
+  shaderstore_answer_text.cpp
 )
-target_link_libraries(allocation_test PRIVATE vanteel_allocation_harness)
+target_link_libraries(allocation_test PRIVATE vanteel_allocation_counter vanteel_effect_directory)

@@ -1,13 +1,11 @@
 # Rebuilding the shaders when the effect file is saved: noticing the save
 # needs no window; the rest is the real executable, watched from outside.
-vanteel_test(effect_watch_test effect_watch_test.cpp shaderstore_effect_files.cpp)
-target_link_libraries(effect_watch_test PRIVATE vanteel_host_logic vanteel_shaderstore)
+vanteel_test(effect_watch_test effect_watch_test.cpp)
+target_link_libraries(effect_watch_test PRIVATE vanteel_host_logic vanteel_effect_directory)
 
 if(VANTEEL_BUILD_GL AND NOT WIN32)
-  find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-  add_test(NAME end_to_end.watch
-           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_watch.py
-                   $<TARGET_FILE:vanteel> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
+  vanteel_python_test(end_to_end.watch ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_watch.py
+                      $<TARGET_FILE:vanteel> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
   # Alone, as the other runs of the real executable: llvmpipe takes every core.
   set_tests_properties(end_to_end.watch PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run)
 endif()

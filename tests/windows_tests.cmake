@@ -7,9 +7,11 @@ target_include_directories(win32_window_procedure_test PRIVATE
   ${PROJECT_SOURCE_DIR}/shell ${PROJECT_SOURCE_DIR}/demo)
 
 # Real windows of the host's class, which the window tests look up: one
-# test at a time on the shared display.
+# test at a time on the shared display. The pixel-format search is internal
+# to the host.
 add_executable(win32_window_test win32_window_test.cpp)
 target_link_libraries(win32_window_test PRIVATE vanteel_win32_host GTest::gtest_main)
+target_include_directories(win32_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/win32_host)
 gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOURCE_LOCK windows_desktop)
 
 # Reads another process's window the way a user's tools would see it.
@@ -17,15 +19,13 @@ add_executable(win32_window_probe win32_window_probe.cpp)
 
 # The real executable under Wine, each case on a private X server, driven
 # from outside. The cases share one Wine prefix, so they take turns.
-find_program(VANTEEL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 set(windows_driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_windows_demo.py)
 set(real_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
 set(probe_effect_file ${CMAKE_CURRENT_SOURCE_DIR}/e2e/probe_shaders.glsl)
 
 function(vanteel_windows_end_to_end_test case executable)
-  add_test(NAME windows_end_to_end.${case}
-           COMMAND ${VANTEEL_SYSTEM_PYTHON} ${windows_driver} ${case} $<TARGET_FILE:${executable}>
-                   $<TARGET_FILE:win32_window_probe> ${ARGN})
+  vanteel_python_test(windows_end_to_end.${case} ${windows_driver} ${case} $<TARGET_FILE:${executable}>
+                      $<TARGET_FILE:win32_window_probe> ${ARGN})
   set_tests_properties(windows_end_to_end.${case} PROPERTIES TIMEOUT 180 RESOURCE_LOCK windows_end_to_end)
 endfunction()
 

@@ -10,12 +10,10 @@ import os
 import sys
 import time
 
-from drive_demo import (
-    CLIENT_SIZE, Demo, colour_name, escape_ends_with_status_0, expect, outcome,
-    run_on_private_display)
-
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-import reliability_effect_files as effects  # noqa: E402
+import effect_file_variants as effects
+from checks import expect, outcome
+from demo_checks import escape_ends_with_status_0
+from demo_runs import CLIENT_SIZE, colour_name, run_on_private_display, start_demo
 
 # A save must be on screen well within this, even on llvmpipe with two cores.
 SAVE_SECONDS = 10
@@ -33,7 +31,7 @@ class Session:
 
     def __init__(self, screen, demo):
         self.screen, self.demo = screen, demo
-        self.effect_file = os.path.join(demo.root, "assets", "Shaders.glsl")
+        self.effect_file = demo.tree.path("assets", "Shaders.glsl")
         self.left, self.top = screen.origin_of(screen.window_named("Vanteel", demo))
         self.latencies = []
 
@@ -122,7 +120,7 @@ def main(arguments):
     with open(effect_file, "rb") as stream:
         original = stream.read()
     return outcome(lambda: run_on_private_display(
-        lambda display: Demo(executable, effect_file, display, arguments=("--watch",)),
+        lambda display: start_demo(executable, effect_file, display, arguments=("--watch",)),
         lambda screen, demo: case_edit_session(screen, demo, original)))
 
 

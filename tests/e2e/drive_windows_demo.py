@@ -14,25 +14,23 @@ case runs in a Wine prefix of its own folder next to EXECUTABLE, whose
 server is shut down when the case ends.
 """
 
-import ast
 import json
 import os
 import pty
 import re
 import select
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
-from drive_demo import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Failure, Probe,
-                        changed_pixels, check_window_placement, distinct_colours, escape_ends_with_status_0,
-                        expect, outcome, run_on_private_display, start_x_server)
-from drive_options import Tree, expect_nebula
+from checks import Failure, expect, outcome
+from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes, expect_nebula,
+                         only_escape_ends, probe_double_click, probe_press_and_move)
+from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Tree, XServer, changed_pixels,
+                       distinct_colours, run_environment, run_on_private_display, run_to_exit, start_demo)
+from wine_runs import WINE_RUN, debug_writes, stop_wine, wine_variables
 
-WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine-run.sh")
-DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")$')
 WINE_TRACE = re.compile(r"^[0-9a-f]+:(trace|warn|err|fixme):")
 # The +win channel's line for every window created, with its class and caption.
 WINDOW_CREATED = re.compile(r':win:WIN_CreateWindowEx "Kov App"', re.MULTILINE)
@@ -42,76 +40,21 @@ HELP_OPTIONS = ("--assets", "--frames", "--screenshot", "--fixed-step", "--bench
                 "--watch")
 
 
-def wine_environment(executable, display_name, debug_channels):
-    prefix = os.path.join(os.path.dirname(os.path.abspath(executable)), "wine-e2e")
-    return dict(os.environ, DISPLAY=display_name, WINEPREFIX=prefix, WINEDEBUG="-all," + debug_channels)
-
-
-def stop_wine(environment):
-    subprocess.run(["wineserver", "--kill"], env=environment, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "--wait"], env=environment, stderr=subprocess.DEVNULL)
-
-
-def debug_writes(trace):
-    """Each OutputDebugStringA call's text in Wine's trace, in order."""
-    return [ast.literal_eval(match.group(1)) for match in map(DEBUG_WRITE.match, trace.splitlines()) if match]
-
-
-class WineDemo:
-    """One run of the executable under Wine in a fresh directory tree."""
-
-    def __init__(self, executable, effect_file, display_name, debug_channels="+debugstr"):
-        self.root = tempfile.mkdtemp(prefix="vanteel-wine-e2e-")
-        os.mkdir(os.path.join(self.root, "assets"))
-        working_directory = os.path.join(self.root, "run")
-        os.mkdir(working_directory)
-        if effect_file:
-            shutil.copy(effect_file, os.path.join(self.root, "assets", "Shaders.glsl"))
-        self.stderr_path = os.path.join(self.root, "stderr.txt")
-        self.environment = wine_environment(executable, display_name, debug_channels)
-        with open(self.stderr_path, "wb") as stderr:
-            self.process = subprocess.Popen([WINE_RUN, os.path.abspath(executable)], cwd=working_directory,
-                                            env=self.environment, stdout=subprocess.DEVNULL, stderr=stderr)
-
-    def stderr(self):
-        with open(self.stderr_path, "rb") as stderr:
-            return stderr.read().decode(errors="replace")
-
-    def debug_writes(self):
-        return debug_writes(self.stderr())
-
-    def wait_for_exit(self):
-        try:
-            return self.process.wait(EXIT_SECONDS)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the demo still runs {EXIT_SECONDS} s later")
-
-    def xdotool(self, *arguments):
-        subprocess.run(["xdotool", *map(str, arguments)], env=self.environment, check=True,
-                       stdout=subprocess.DEVNULL)
-
-    def win32(self, program, *arguments):
-        """Runs another Win32 program beside the demo; returns its output."""
-        result = subprocess.run([WINE_RUN, os.path.abspath(program), *arguments], env=self.environment,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=EXIT_SECONDS)
-        return result.returncode, result.stdout.decode(errors="replace").replace("\r\n", "\n")
-
-    def finish(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        stop_wine(self.environment)
-        shutil.rmtree(self.root, ignore_errors=True)
+def run_win32(demo, program, *arguments):
+    """Runs another Win32 program beside the demo; returns its status and output."""
+    result = subprocess.run([WINE_RUN, os.path.abspath(program), *arguments], env=demo.environment,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=EXIT_SECONDS)
+    return result.returncode, result.stdout.decode(errors="replace").replace("\r\n", "\n")
 
 
 def check_version_line(demo):
-    writes = demo.debug_writes()
+    writes = debug_writes(demo.stderr())
     expect(any(write.startswith("OpenGL Version: ") and write.endswith("\n") for write in writes),
            f"no 'OpenGL Version: ' line on the debugger channel, only {writes!r}")
 
 
 def check_class_and_styles(demo, probe):
-    status, report = demo.win32(probe)
+    status, report = run_win32(demo, probe)
     expect(status == 0, f"the probe found no window of class 'Kov App': {report!r}")
     facts = dict(line.split(" ", 1) for line in report.splitlines() if " " in line)
     expect(facts.get("class") == "Kov App", f"class {facts.get('class')!r}")
@@ -147,15 +90,7 @@ def case_startup(screen, demo, probe):
     check_window_placement(screen, window)
     check_class_and_styles(demo, probe)
     before = check_frames_render(screen, window)
-    left, top = screen.origin_of(window)
-    demo.xdotool("mousemove", "--sync", left + 300, top + 300, "mousedown", 1)
-    for x, y in ((350, 320), (420, 380), (500, 430), (600, 500)):
-        time.sleep(0.4)
-        demo.xdotool("mousemove", "--sync", left + x, top + y)
-    demo.xdotool("mouseup", 1)
-    time.sleep(1)
-    after = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
-    expect(changed_pixels(before, after) > CLIENT_SIZE * CLIENT_SIZE // 100, "a drag left the picture as it was")
+    expect_drag_changes(screen, demo, window, before)
     escape_ends_with_status_0(screen, demo, window)
 
 
@@ -163,33 +98,14 @@ def run_probe_checks(screen, demo, window):
     """The mouse rules inside the client area. Without a capture of the
     mouse, a release outside the window goes to whatever lies under the
     pointer, as on Windows itself, so the drags here stay inside."""
-    probe = Probe(screen, demo, window)
-    centre = CLIENT_SIZE // 2
-    probe.wait_for(centre, centre, "blue", "with no input mLoc is the centre and the button up")
-
-    probe.point_at(200, 300)
-    probe.still(200, 300, "grey", "movement with the button up moved mLoc")
-    probe.still(centre, centre, "blue", "movement with the button up changed the picture")
-
-    probe.point_at(300, 400)
-    started = time.monotonic()
-    demo.xdotool("mousedown", 1)
-    probe.wait_for(300, 400, "red", "a press sets mLoc and mUp 0")
-    probe.settle_seconds = min(max(3 * (time.monotonic() - started), 0.5), 5.0)
-    expect(probe.colour_at(centre, centre) == "grey", "the square stayed at the centre after the press")
-
-    probe.point_at(700, 650)
-    probe.wait_for(700, 650, "red", "a move with the button held moves mLoc")
+    probe = probe_press_and_move(screen, demo, window)
     # Far from the diagonal, so swapped halves would show.
     probe.point_at(1000, 40)
     probe.wait_for(1000, 40, "red", "a move to the top-right corner moves mLoc there")
     demo.xdotool("mouseup", 1)
     probe.wait_for(1000, 40, "blue", "a release sets mUp 1 and leaves mLoc")
 
-    probe.point_at(400, 800)
-    demo.xdotool("mousedown", 1, "mouseup", 1, "mousedown", 1)
-    probe.wait_for(400, 800, "blue", "the first click of a double click moves mLoc")
-    probe.still(400, 800, "blue", "the second press of a double click counted as a press")
+    probe_double_click(probe)
     demo.xdotool("mouseup", 1)
     probe.point_at(600, 200)
     demo.xdotool("mousedown", 1)
@@ -202,10 +118,7 @@ def case_input(screen, demo, probe):
     """The probe effect file: the mouse rules as Wine delivers the messages."""
     window = screen.window_named("Vanteel", demo)
     run_probe_checks(screen, demo, window)
-    demo.xdotool("key", "q", "space", "Return", "F4", "ctrl+c")
-    time.sleep(1)
-    expect(demo.process.poll() is None, "a key other than Escape ended the demo")
-    escape_ends_with_status_0(screen, demo, window)
+    only_escape_ends(screen, demo, window, ("q", "space", "Return", "F4", "ctrl+c"))
 
 
 def expect_closed_with_status_0(demo, how):
@@ -215,7 +128,7 @@ def expect_closed_with_status_0(demo, how):
 
 def case_close_by_task_bar(screen, demo, probe):
     screen.window_named("Vanteel", demo)
-    status, report = demo.win32(probe, "close")
+    status, report = run_win32(demo, probe, "close")
     expect(status == 0, f"the probe could not ask the window to close: {report!r}")
     expect_closed_with_status_0(demo, "a close from the task bar")
 
@@ -237,7 +150,7 @@ def case_alt_f4(screen, demo, probe):
 def case_missing_effect(screen, demo, probe):
     status = demo.wait_for_exit()
     expect(status == 1, f"a missing effect file ended the demo with status {status}")
-    writes = demo.debug_writes()
+    writes = debug_writes(demo.stderr())
     expected = ["Can't find vertex shader: Shaders.Composite.VS\n", "\n"]
     expect(writes[-2:] == expected, f"the debugger channel ends with {writes[-2:]!r}, not {expected!r}")
 
@@ -261,22 +174,18 @@ def case_multisampling(screen, demo, probe):
 
 
 class OptionRuns:
-    """Runs of the executable with a command line, one after another on a
-    private X server, each until it exits; Wine traces the debugger channel
-    and window creation."""
+    """Runs of the executable with a command line, one after another on the
+    display named, each until it exits; Wine traces the debugger channel and
+    window creation."""
 
-    def __init__(self, executable, effect_file):
+    def __init__(self, executable, effect_file, display_name):
         self.executable, self.effect_file = os.path.abspath(executable), effect_file
-        self.server, display_name = start_x_server()
-        self.environment = wine_environment(executable, display_name, "+debugstr,+win")
+        self.environment = run_environment(display_name, **wine_variables(executable, "+debugstr,+win"))
 
     def run(self, arguments, working_directory):
         """Started directly, as a script would: the handles it is given are pipes."""
-        try:
-            return subprocess.run([WINE_RUN, self.executable, *arguments], cwd=working_directory,
-                                  env=self.environment, capture_output=True, timeout=RUN_SECONDS)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"{' '.join(arguments)} still ran {RUN_SECONDS} s later")
+        return run_to_exit([WINE_RUN, self.executable, *arguments], working_directory, self.environment,
+                           RUN_SECONDS)
 
     def run_from_console(self, arguments):
         """Started from the prompt of a console on a terminal. Wine hands a
@@ -309,11 +218,6 @@ class OptionRuns:
             trace.seek(0)
             text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|[\r\n]", "", shown.decode(errors="replace"))
             return process.returncode, text, trace.read().decode(errors="replace")
-
-    def finish(self):
-        stop_wine(self.environment)
-        self.server.terminate()
-        self.server.wait()
 
 
 def without_line_breaks(text):
@@ -370,22 +274,18 @@ def case_command_line(runs):
 
 def case_screenshot(runs):
     """The last of a fixed number of fixed steps, saved beside the working directory."""
-    tree = Tree(runs.effect_file)
-    try:
+    with Tree(runs.effect_file) as tree:
         result = runs.run(["--frames", "30", "--screenshot", "frame.png", "--fixed-step", "16667"], tree.path("run"))
         trace = result.stderr.decode(errors="replace")
         expect(result.returncode == 0, f"the run ended with status {result.returncode}:\n{trace[-4000:]}")
         # The trace in which the command line's answers must show no window.
         expect(WINDOW_CREATED.search(trace), "no window of class 'Kov App' in Wine's trace")
         expect_nebula(tree.path("run", "frame.png"))
-    finally:
-        shutil.rmtree(tree.root)
 
 
 def case_benchmark(runs):
     """The figures on standard output, and every frame time in the stats file."""
-    tree = Tree(runs.effect_file)
-    try:
+    with Tree(runs.effect_file) as tree:
         result = runs.run(["--benchmark", "2", "--warmup", "0", "--stats-file", "stats.json"], tree.path("run"))
         expect(result.returncode == 0, f"the benchmark ended with status {result.returncode}")
         expect(os.path.exists(tree.path("run", "stats.json")), "no stats file was written")
@@ -397,23 +297,16 @@ def case_benchmark(runs):
         expect(sum(frame_times) > 1999, f"the measured frames cover {sum(frame_times):.0f} ms, not 2 s")
         printed = result.stdout.decode(errors="replace")
         expect(f"frames: {figures['frames']} measured" in printed, f"standard output lacks the frames:\n{printed}")
-    finally:
-        shutil.rmtree(tree.root)
 
 
 def case_assets(runs):
     """An effect file found through --assets, given as a Windows path, from a
     working directory with nothing beside it."""
-    tree = Tree(runs.effect_file)
-    elsewhere = tempfile.mkdtemp(prefix="vanteel-elsewhere-")
-    try:
+    with Tree(runs.effect_file) as tree, Tree() as elsewhere:
         assets = "Z:" + tree.path("assets").replace("/", "\\")
-        result = runs.run(["--assets", assets, "--frames", "3"], elsewhere)
+        result = runs.run(["--assets", assets, "--frames", "3"], elsewhere.root)
         expect(result.returncode == 0, f"--assets {assets} ended with status {result.returncode}: "
                                        f"{debug_writes(result.stderr.decode(errors='replace'))[-2:]!r}")
-    finally:
-        shutil.rmtree(tree.root)
-        shutil.rmtree(elsewhere)
 
 
 CASES = {
@@ -435,11 +328,23 @@ OPTION_CASES = {
 
 
 def run_option_case(case, executable, effect_file):
-    runs = OptionRuns(executable, effect_file)
+    with XServer() as server:
+        runs = OptionRuns(executable, effect_file, server.display_name)
+        try:
+            case(runs)
+        finally:
+            stop_wine(runs.environment)
+
+
+def run_demo_case(case, executable, probe, effect_file):
+    """The case against one run on a private X server; the prefix's Wine server ends with it."""
+    variables = wine_variables(executable, "+debugstr,+wgl" if case == case_multisampling else "+debugstr")
     try:
-        case(runs)
+        run_on_private_display(
+            lambda display: start_demo(executable, effect_file, display, prefix=(WINE_RUN,), **variables),
+            lambda screen, demo: case(screen, demo, probe))
     finally:
-        runs.finish()
+        stop_wine(dict(os.environ, **variables))
 
 
 def main(arguments):
@@ -449,10 +354,7 @@ def main(arguments):
     effect_file = arguments[3] if len(arguments) == 4 else None
     if case in OPTION_CASES:
         return outcome(lambda: run_option_case(OPTION_CASES[case], executable, effect_file))
-    channels = "+debugstr,+wgl" if case == "multisampling" else "+debugstr"
-    return outcome(lambda: run_on_private_display(
-        lambda display: WineDemo(executable, effect_file, display, channels),
-        lambda screen, demo: CASES[case](screen, demo, probe)))
+    return outcome(lambda: run_demo_case(CASES[case], executable, probe, effect_file))
 
 
 if __name__ == "__main__":

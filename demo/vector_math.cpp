@@ -1,4 +1,4 @@
-#include "math.h"
+#include "vector_math.h"
 
 #include <cmath>
 

@@ -2,9 +2,10 @@
 """Damaged effect files, made from the real one so that each differs from a
 working file in exactly one way.
 
-    reliability_effect_files.py REAL_EFFECT_FILE SEED_FOLDER
+    effect_file_variants.py REAL_EFFECT_FILE SEED_FOLDER
 
-writes every small variant into SEED_FOLDER (the start-up fuzz target's seeds).
+writes the real file and every small variant of it into SEED_FOLDER: the
+start-up fuzz target's seeds that follow the real file (the build runs this).
 """
 
 import os
@@ -18,8 +19,6 @@ DEMO_SECTIONS = (
     ("Particle.VS", "vertex"), ("Particle.FS", "fragment"), ("Particle.GS", "geometry"),
     ("tf.VS", "vertex"),
 )
-
-FIRST_KEY = "Shaders.Composite.VS"
 
 
 def missing_message(section):
@@ -140,16 +139,7 @@ def high_bytes_only_name(text):
     return with_header(text, "Composite.VS", b"--\xc3\xa9\xc3\xa8\xff")
 
 
-def padded_to(text, size):
-    """Lines of comment that belong to no section, after the last closing line."""
-    line = b"// " + b"padding " * 9 + b"\n"
-    count = (size - len(text)) // len(line) + 1
-    return text + b"\n--\n" + line * count
-
-
 SMALL_VARIANTS = {
-    "empty": lambda text: b"",
-    "garbage": lambda text: garbage(4096, 1),
     "garbage_bodies": lambda text: garbage_bodies(text, 2),
     "nul_in_section": lambda text: with_byte_inside_body(text, "Composite.VS", b"\0"),
     "carriage_returns": carriage_returns,
