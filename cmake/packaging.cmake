@@ -1,0 +1,45 @@
+# What `cmake --install` lays out and CPack packs for download:
+#
+#   vanteel-<version>-<platform>/
+#     bin/vanteel[.exe]      started from bin/, it finds ../assets/ itself
+#     assets/Shaders.glsl
+#     README.md, docs/screenshot.png, LICENSE, THIRD-PARTY.txt
+#     licenses/              the notices of what is compiled or linked in
+#
+# Only the demo is installed: no test, benchmark or fuzzer. Packages are made
+# for the Windows and Linux desktop hosts.
+if(NOT TARGET vanteel OR NOT (WIN32 OR CMAKE_SYSTEM_NAME STREQUAL "Linux"))
+  return()
+endif()
+
+install(TARGETS vanteel RUNTIME DESTINATION bin)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl DESTINATION assets)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+# The picture README.md shows.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/screenshot.png DESTINATION docs)
+
+set(vanteel_licenses ${PROJECT_SOURCE_DIR}/licenses)
+set(vanteel_notices stb_image_write.txt nlohmann-json.txt)
+if(WIN32)
+  # GLEW and the MinGW runtime are linked into the .exe; on Linux they are
+  # the system's shared libraries.
+  list(APPEND vanteel_notices GLEW.txt mingw-w64.txt gcc-runtime.txt)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(vanteel_platform windows-x86)
+  else()
+    set(vanteel_platform windows-x64)
+  endif()
+  install(FILES ${vanteel_licenses}/THIRD-PARTY-windows.txt DESTINATION . RENAME THIRD-PARTY.txt)
+  set(CPACK_GENERATOR ZIP)
+else()
+  string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" vanteel_platform)
+  install(FILES ${vanteel_licenses}/THIRD-PARTY-linux.txt DESTINATION . RENAME THIRD-PARTY.txt)
+  set(CPACK_GENERATOR TGZ)
+endif()
+list(TRANSFORM vanteel_notices PREPEND ${vanteel_licenses}/)
+install(FILES ${vanteel_notices} DESTINATION licenses)
+
+# The archive and its one top folder carry the version and the platform.
+set(CPACK_PACKAGE_FILE_NAME vanteel-${PROJECT_VERSION}-${vanteel_platform})
+set(CPACK_STRIP_FILES ON)
+include(CPack)

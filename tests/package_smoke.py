@@ -1,0 +1,132 @@
+#!/usr/bin/python3
+"""Unpacks a download package into a fresh folder and starts the demo in it the
+way a user would, on a private X server: a few frames, the last one saved and
+checked for the nebula, status 0. Also what the package must hold besides.
+
+    package_smoke.py linux dist/vanteel-VERSION-linux-x86_64.tar.gz
+    package_smoke.py windows dist/vanteel-VERSION-windows-x86.zip
+
+The Windows case runs under Wine in the prefix that WINEPREFIX names; its
+server is shut down when the case ends.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from checks import Failure, expect, outcome
+from demo_checks import expect_nebula
+from demo_runs import run_command_line, run_command_line_on_display, start_x_server
+from wine_runs import WINE_RUN, debug_writes, stop_wine
+
+RUN_SECONDS = 120
+# Fixed steps draw the same picture on every run, however slow the renderer.
+FRAMES = ["--fixed-step", "16667", "--frames", "20"]
+# DLLs that come with every Windows; anything else would have to ship beside the .exe.
+WINDOWS_SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "opengl32.dll", "msvcrt.dll", "advapi32.dll",
+                       "shell32.dll", "ole32.dll", "winmm.dll", "imm32.dll", "ws2_32.dll"}
+
+
+def version_in_name(package):
+    match = re.match(r"vanteel-([0-9]+\.[0-9]+\.[0-9]+)-", os.path.basename(package))
+    expect(match, f"{os.path.basename(package)} does not carry a version")
+    return match.group(1)
+
+
+def unpack(package, scratch):
+    """The package's one top folder, named as the package is."""
+    shutil.unpack_archive(package, scratch)
+    folders = os.listdir(scratch)
+    expect(len(folders) == 1, f"the package unpacks into {folders}, not one folder")
+    top = os.path.join(scratch, folders[0])
+    expect(os.path.basename(package).startswith(folders[0] + "."),
+           f"the package unpacks into {folders[0]}, not a folder of its own name")
+    return top
+
+
+def check_contents(top, executable):
+    """The demo alone in bin/, and every text beside it: the runs show that the effect file is there."""
+    bin_files = os.listdir(os.path.join(top, "bin"))
+    expect(bin_files == [executable], f"bin/ holds {bin_files}, not only {executable}")
+    for name in ("README.md", "LICENSE", "THIRD-PARTY.txt"):
+        expect(os.path.isfile(os.path.join(top, name)), f"the package has no {name}")
+    with open(os.path.join(top, "THIRD-PARTY.txt")) as stream:
+        notices = set(re.findall(r"licenses/[A-Za-z0-9_.-]+\.txt", stream.read()))
+    expect(notices, "THIRD-PARTY.txt names no notice")
+    missing = sorted(notice for notice in notices if not os.path.isfile(os.path.join(top, notice)))
+    expect(not missing, f"THIRD-PARTY.txt names {missing}, which the package lacks")
+
+
+def case_linux(package, scratch):
+    top = unpack(package, scratch)
+    check_contents(top, "vanteel")
+    executable = os.path.join(top, "bin", "vanteel")
+    version = run_command_line(executable, ["--version"], scratch)
+    expect(version.stdout == f"Vanteel {version_in_name(package)}\n".encode(),
+           f"--version printed {version.stdout!r}, the package is {os.path.basename(package)}")
+
+    run_command_line_on_display(executable, [*FRAMES, "--screenshot", "from-bin.png"], os.path.join(top, "bin"))
+    expect_nebula(os.path.join(top, "bin", "from-bin.png"))
+
+    elsewhere = os.path.join(scratch, "elsewhere")
+    os.mkdir(elsewhere)
+    run_command_line_on_display(executable, ["--assets", os.path.join(top, "assets"), *FRAMES, "--screenshot", "frame.png"],
+                   elsewhere)
+    expect_nebula(os.path.join(elsewhere, "frame.png"))
+
+
+def imported_dlls(executable):
+    headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", executable], capture_output=True, check=True).stdout
+    return re.findall(r"DLL Name: (\S+)", headers.decode(errors="replace"))
+
+
+def case_windows(package, scratch):
+    top = unpack(package, scratch)
+    check_contents(top, "vanteel.exe")
+    executable = os.path.join(top, "bin", "vanteel.exe")
+    dlls = imported_dlls(executable)
+    expect(dlls, "objdump found no imported DLL at all")
+    foreign = sorted(dll for dll in dlls if dll.lower() not in WINDOWS_SYSTEM_DLLS)
+    expect(not foreign, f"vanteel.exe needs {foreign}, which Windows does not have")
+
+    server, display_name = start_x_server()
+    # The debugger channel carries the demo's diagnostics.
+    environment = dict(os.environ, DISPLAY=display_name, WINEDEBUG="-all,+debugstr")
+    # Wine's services outlive a run, and those of an earlier one know another display.
+    stop_wine(environment)
+    try:
+        # Started from its own folder, as a double click in Explorer does.
+        result = subprocess.run([WINE_RUN, executable, *FRAMES, "--screenshot", "frame.png"],
+                                cwd=os.path.join(top, "bin"), env=environment, capture_output=True,
+                                timeout=RUN_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"vanteel.exe still ran {RUN_SECONDS} s later")
+    finally:
+        stop_wine(environment)
+        server.terminate()
+        server.wait()
+    expect(result.returncode == 0, f"vanteel.exe ended with status {result.returncode}: "
+                                   f"{debug_writes(result.stderr.decode(errors='replace'))!r}")
+    expect_nebula(os.path.join(top, "bin", "frame.png"))
+
+
+CASES = {"linux": case_linux, "windows": case_windows}
+
+
+def main(arguments):
+    wine_prefix_missing = arguments[:1] == ["windows"] and "WINEPREFIX" not in os.environ
+    if len(arguments) != 2 or arguments[0] not in CASES or wine_prefix_missing:
+        sys.exit(__doc__)
+    case, package = arguments[0], os.path.abspath(arguments[1])
+    scratch = tempfile.mkdtemp(prefix="vanteel-package-")
+    try:
+        return outcome(lambda: CASES[case](package, scratch))
+    finally:
+        shutil.rmtree(scratch)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
