@@ -12,6 +12,17 @@
 
 static constexpr int SurfaceSize = 1024;
 static constexpr float PointSize = 0.005f;
+// WebGL2 has no geometry stage: there the particle program's vertex stage
+// drops the points too faint to see itself. It also refuses to draw from a
+// buffer still bound for transform feedback, even with no feedback active,
+// so there the simulation lets go of the buffer it wrote.
+#if defined(__EMSCRIPTEN__)
+static const char* const ParticleGeometryKey = nullptr;
+static constexpr bool KeepsFeedbackBinding = false;
+#else
+static const char* const ParticleGeometryKey = "Particle.GS";
+static constexpr bool KeepsFeedbackBinding = true;
+#endif
 static constexpr GLsizeiptr ParticleBufferBytes = GLsizeiptr(ParticleCount) * sizeof(ParticleVertex);
 static_assert(ParticleBufferBytes == 19600000, "both particle buffers hold exactly 700,000 records");
 
@@ -44,7 +55,7 @@ void initialise()
     quad = createQuad(-1, 1, 1, -1);
 
     compositeProgram = buildProgram("Composite.VS", nullptr, "Composite.FS");
-    particleProgram = buildProgram("Particle.VS", "Particle.GS", "Particle.FS");
+    particleProgram = buildProgram("Particle.VS", ParticleGeometryKey, "Particle.FS");
     setFloat("PointSize", PointSize);
     feedbackProgram = buildProgram("tf.VS", nullptr, nullptr);
 
@@ -62,7 +73,7 @@ void reloadShaders()
     forgetEffectFile();
     // All three are built whatever fails first, so one save reports every broken stage.
     GLuint composite = rebuildProgram("Composite.VS", nullptr, "Composite.FS");
-    GLuint particle = rebuildProgram("Particle.VS", "Particle.GS", "Particle.FS");
+    GLuint particle = rebuildProgram("Particle.VS", ParticleGeometryKey, "Particle.FS");
     if (particle)
         setFloat("PointSize", PointSize);
     GLuint feedback = rebuildProgram("tf.VS", nullptr, nullptr);
@@ -122,6 +133,8 @@ static void simulate()
     glBeginTransformFeedback(GL_POINTS);
     glDrawArrays(GL_POINTS, 0, ParticleCount);
     glEndTransformFeedback();
+    if (!KeepsFeedbackBinding)
+        glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     disableParticleAttributes();
     glDisable(GL_RASTERIZER_DISCARD);

@@ -11,6 +11,19 @@ static const char EffectName[] = "Shaders";
 // Info logs are cut to this many bytes, terminator included.
 static constexpr int InfoLogCapacity = 256;
 
+// The shading language of the platform's GL. Every section starts with its
+// version directive; GLSL ES 3.00 (WebGL2) also wants default precisions,
+// which fragment stages lack, and links no program without a fragment
+// stage, so there a program that only writes particles back gets the
+// effect's empty one, which rasterizer discard never runs.
+#if defined(__EMSCRIPTEN__)
+static const char VersionDirective[] = "#version 300 es\nprecision highp float;\nprecision highp int;";
+static const char* const FeedbackFragmentKey = "tf.FS";
+#else
+static const char VersionDirective[] = "#version 150";
+static const char* const FeedbackFragmentKey = nullptr;
+#endif
+
 static std::string resourceDirectory = "../assets/";
 static bool storeIsSetUp = false;
 
@@ -23,7 +36,7 @@ static void setUpShaderStore()
         directory += '/';
     shaderstore::create();
     shaderstore::addPath(directory.c_str(), ".glsl");
-    shaderstore::addDirective("*", "#version 150");
+    shaderstore::addDirective("*", VersionDirective);
 }
 
 // The demo's keys are given without the effect's name in front.
@@ -75,6 +88,11 @@ static GLuint build(const char* vertexKey, const char* geometryKey, const char* 
         storeIsSetUp = true;
     }
 
+    // A program without a fragment stage of its own exists to write particles back.
+    const bool writesParticles = !fragmentKey;
+    if (writesParticles)
+        fragmentKey = FeedbackFragmentKey;
+
     GLuint program = glCreateProgram();
     bool attached = attachStage(program, GL_VERTEX_SHADER, fullKey(vertexKey), "Can't find vertex shader: %s\n",
                                 onFailure) &&
@@ -93,8 +111,7 @@ static GLuint build(const char* vertexKey, const char* geometryKey, const char* 
     glBindAttribLocation(program, BirthTimeAttribute, "BirthTime");
     glBindAttribLocation(program, VelocityAttribute, "Velocity");
 
-    // A program without a fragment stage exists to write particles back.
-    if (!fragmentKey) {
+    if (writesParticles) {
         const char* outputs[] = {"vPosition", "vBirthTime", "vVelocity"};
         glTransformFeedbackVaryings(program, 3, outputs, GL_INTERLEAVED_ATTRIBS);
         checkCondition(glGetError() == GL_NO_ERROR, "OpenGL error.");

@@ -1,0 +1,17 @@
+# The page in a real browser: headless Chromium, driven through
+# playwright-core, which ./dev installs into node_modules/ of the build folder.
+find_program(VANTEEL_NODE node REQUIRED)
+set(vanteel_page_driver ${CMAKE_CURRENT_LIST_DIR}/drive_page.js)
+foreach(case startup input missing-effect options)
+  add_test(NAME web.${case}
+           COMMAND ${VANTEEL_NODE} ${vanteel_page_driver} ${case} ${CMAKE_BINARY_DIR}/site)
+  # One browser at a time: the software renderer keeps both cores busy, and
+  # the checks wait on its frame rate.
+  set_tests_properties(web.${case} PROPERTIES
+    TIMEOUT 300 RESOURCE_LOCK vanteel_browser
+    ENVIRONMENT NODE_PATH=${CMAKE_BINARY_DIR}/node_modules)
+endforeach()
+
+add_test(NAME web.shared_sections
+         COMMAND ${VANTEEL_NODE} ${CMAKE_CURRENT_LIST_DIR}/shared_sections.js
+                 ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl ${PROJECT_SOURCE_DIR}/assets/Shaders.web.glsl)
