@@ -14,6 +14,8 @@ PIXELFORMATDESCRIPTOR hostPixelFormatDescriptor()
 
 int searchMultisamplePixelFormat(HDC deviceContext, PFNWGLCHOOSEPIXELFORMATARBPROC choosePixelFormat)
 {
+    // One attribute and its value a line.
+    // clang-format off
     int attributes[] = {
         WGL_SAMPLES_ARB, MultisampleSearchStart,
         WGL_SAMPLE_BUFFERS_ARB, 1,
@@ -30,6 +32,7 @@ int searchMultisamplePixelFormat(HDC deviceContext, PFNWGLCHOOSEPIXELFORMATARBPR
         WGL_DOUBLE_BUFFER_ARB, 1,
         0,
     };
+    // clang-format on
     int& samples = attributes[1];
     int& sampleBuffers = attributes[3];
 
