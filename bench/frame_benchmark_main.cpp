@@ -38,8 +38,8 @@ static double seconds(const std::string& text, bool zeroAllowed)
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (end == text.c_str() || *end != '\0' || !(value > 0 || (value == 0 && zeroAllowed)))
-        fail("not a number of seconds" + std::string(zeroAllowed ? ", 0 or more" : " above 0") + ": " + text +
-             "\n" + Usage);
+        fail("not a number of seconds" + std::string(zeroAllowed ? ", 0 or more" : " above 0") + ": " + text + "\n" +
+             Usage);
     return value;
 }
 
@@ -53,14 +53,12 @@ static int count(const std::string& text)
 }
 
 // One run of the demo's executable on the effect file in effectDirectory.
-static void runDemo(const std::string& effectDirectory, const std::string& measuredText,
-                    const std::string& warmupText, const fs::path& work, PipelineFigures* figures,
-                    std::string* renderer)
+static void runDemo(const std::string& effectDirectory, const std::string& measuredText, const std::string& warmupText,
+                    const fs::path& work, PipelineFigures* figures, std::string* renderer)
 {
     const std::string statsPath = (work / "stats.json").string();
-    ChildRun run = runChild({VANTEEL_EXECUTABLE, "--assets", effectDirectory, "--benchmark", measuredText,
-                             "--warmup", warmupText, "--fixed-step", BenchmarkStepMicroseconds, "--stats-file",
-                             statsPath},
+    ChildRun run = runChild({VANTEEL_EXECUTABLE, "--assets", effectDirectory, "--benchmark", measuredText, "--warmup",
+                             warmupText, "--fixed-step", BenchmarkStepMicroseconds, "--stats-file", statsPath},
                             work.string());
     std::ifstream statsFile(statsPath);
     const nlohmann::json stats = nlohmann::json::parse(statsFile, nullptr, false);
@@ -74,12 +72,11 @@ static void runDemo(const std::string& effectDirectory, const std::string& measu
         figures->peakResidentMebibytes = run.peakResidentMebibytes;
 }
 
-static void timePasses(const std::string& effectDirectory, int frames, const fs::path& work,
-                       PipelineFigures* figures)
+static void timePasses(const std::string& effectDirectory, int frames, const fs::path& work, PipelineFigures* figures)
 {
-    ChildRun run = runChild({VANTEEL_PASSES_EXECUTABLE, effectDirectory, std::to_string(PassWarmupFrames),
-                             std::to_string(frames)},
-                            work.string());
+    ChildRun run =
+        runChild({VANTEEL_PASSES_EXECUTABLE, effectDirectory, std::to_string(PassWarmupFrames), std::to_string(frames)},
+                 work.string());
     std::istringstream lines(run.output);
     std::string line;
     while (std::getline(lines, line)) {

@@ -41,12 +41,12 @@ static std::string tableRow(const char* name, const std::vector<double>& demo, c
     return text;
 }
 
-std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings,
-                           const PipelineFigures& demo, const PipelineFigures& floor)
+std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
+                           const PipelineFigures& floor)
 {
     std::string table = "frame benchmark: " + renderer + "\n";
-    table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up",
-                    ParticleCount, settings.runs, settings.seconds, settings.warmupSeconds);
+    table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up", ParticleCount,
+                    settings.runs, settings.seconds, settings.warmupSeconds);
     table += format(" (%.0f demo and %.0f floor frames)\n", double(demo.wallMilliseconds.size()),
                     double(floor.wallMilliseconds.size()));
     table += "ms per frame         demo median/min/max          floor median/min/max   demo/floor\n";
@@ -75,16 +75,15 @@ static std::string jsonSpread(const std::vector<double>& samples)
 static std::string jsonPipeline(const PipelineFigures& figures)
 {
     std::string json = format("{\n    \"frames\": %.0f", double(figures.wallMilliseconds.size())) +
-                       ",\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) +
-                       ",\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds) +
-                       ",\n    \"gpu_ms\": {";
+        ",\n    \"wall_ms\": " + jsonSpread(figures.wallMilliseconds) +
+        ",\n    \"first_frame_ms\": " + jsonSpread(figures.firstFrameMilliseconds) + ",\n    \"gpu_ms\": {";
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
-                "\": " + jsonSpread(figures.passMilliseconds[pass]);
+            "\": " + jsonSpread(figures.passMilliseconds[pass]);
     json += "},\n    \"issue_ms\": {";
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(pass ? ", " : "") + "\"" + TimedPassNames[pass] +
-                "\": " + jsonSpread(figures.issueMilliseconds[pass]);
+            "\": " + jsonSpread(figures.issueMilliseconds[pass]);
     json += format("},\n    \"peak_rss_mib\": %.1f,\n    \"query_stalls\": %.0f\n  }", figures.peakResidentMebibytes,
                    figures.stalls);
     return json;
@@ -102,8 +101,8 @@ static std::string jsonEscaped(const std::string& text)
     return escaped;
 }
 
-std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings,
-                          const PipelineFigures& demo, const PipelineFigures& floor)
+std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
+                          const PipelineFigures& floor)
 {
     std::string json = "{\n  \"renderer\": \"" + jsonEscaped(renderer) + "\",\n";
     json += format("  \"particles\": %.0f,\n  \"runs\": %.0f,\n  \"seconds\": %.3f,\n  \"warmup_seconds\": %.3f,\n",
@@ -112,14 +111,13 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
                    settings.passFrames);
     json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";
     json += "  \"demo_over_floor\": {\"frame\": " + ratioText(demo.wallMilliseconds, floor.wallMilliseconds, "null") +
-            ", \"first_frame\": " +
-            ratioText(demo.firstFrameMilliseconds, floor.firstFrameMilliseconds, "null");
+        ", \"first_frame\": " + ratioText(demo.firstFrameMilliseconds, floor.firstFrameMilliseconds, "null");
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(", \"gpu_") + TimedPassNames[pass] +
-                "\": " + ratioText(demo.passMilliseconds[pass], floor.passMilliseconds[pass], "null");
+            "\": " + ratioText(demo.passMilliseconds[pass], floor.passMilliseconds[pass], "null");
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(", \"issue_") + TimedPassNames[pass] +
-                "\": " + ratioText(demo.issueMilliseconds[pass], floor.issueMilliseconds[pass], "null");
+            "\": " + ratioText(demo.issueMilliseconds[pass], floor.issueMilliseconds[pass], "null");
     json += "}\n}\n";
     return json;
 }

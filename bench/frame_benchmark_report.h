@@ -18,7 +18,7 @@ struct PipelineFigures {
     // frame presented, one per run.
     std::vector<double> wallMilliseconds;
     std::vector<double> firstFrameMilliseconds;
-    double peakResidentMebibytes = 0;  // the largest of those runs
+    double peakResidentMebibytes = 0; // the largest of those runs
     // From the in-process pass measurement, per measured frame.
     std::vector<double> passMilliseconds[TimedPassCount];
     std::vector<double> issueMilliseconds[TimedPassCount];
@@ -26,14 +26,14 @@ struct PipelineFigures {
 };
 
 struct BenchmarkSettings {
-    double seconds, warmupSeconds;  // of each run of the demo's executable
+    double seconds, warmupSeconds; // of each run of the demo's executable
     int runs;
     int passWarmupFrames, passFrames;
 };
 
 // The table for standard output and the same figures as JSON; the headline
 // is the demo/floor ratio of the medians, for the whole frame and per pass.
-std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings,
-                           const PipelineFigures& demo, const PipelineFigures& floor);
-std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings,
-                          const PipelineFigures& demo, const PipelineFigures& floor);
+std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
+                           const PipelineFigures& floor);
+std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
+                          const PipelineFigures& floor);

@@ -5,8 +5,8 @@
 
 // One measuring run of an executable in a child process of its own.
 struct ChildRun {
-    std::string output;            // its standard output
-    double peakResidentMebibytes;  // the child's, from wait4
+    std::string output;           // its standard output
+    double peakResidentMebibytes; // the child's, from wait4
 };
 
 // Runs arguments[0] with the rest as its arguments, working in `directory`,

@@ -20,7 +20,7 @@
 static constexpr uint32_t BenchmarkStepMicroseconds = 16667;
 
 static Demo demo;
-static std::vector<PassTimes> passTimes;  // sized up front: one per frame
+static std::vector<PassTimes> passTimes; // sized up front: one per frame
 static size_t framesRendered;
 static size_t framesTimed;
 

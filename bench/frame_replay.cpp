@@ -53,7 +53,7 @@ static void scriptedUpdate(uint32_t elapsedMicroseconds)
 }
 
 // A pointer over the window would make every run a different one.
-static void ignoreWindowMouse(int, int, MouseEvent) {}
+static void ignoreWindowMouse(int, int, MouseEvent) { }
 
 int main(int argc, char** argv)
 {

@@ -28,14 +28,16 @@ constexpr size_t EffectBytes = 1 << 20;
 constexpr int LookupCount = 10000;
 const char* const Stages[] = {"VS", "GS", "FS"};
 
-std::string sectionName(int index) {
+std::string sectionName(int index)
+{
     char name[32];
     std::snprintf(name, sizeof name, "Pass%04d.%s", index, Stages[index % 3]);
     return name;
 }
 
 // GLSL-like lines under "--" headers, each section about 1/2,000 of a megabyte.
-std::string makeEffectText() {
+std::string makeEffectText()
+{
     std::string text;
     const size_t sectionBytes = EffectBytes / SectionCount;
     for (int section = 0; section < SectionCount; ++section) {
@@ -57,7 +59,8 @@ struct Fixture {
     std::string effectText;
 };
 
-const Fixture& fixture() {
+const Fixture& fixture()
+{
     static Fixture made = [] {
         Fixture f;
         char pattern[] = "/tmp/vanteel-bench-XXXXXX";
@@ -71,7 +74,8 @@ const Fixture& fixture() {
         for (const char* effect : {"Slice", "Lookup"}) {
             std::string path = f.directory + "/" + effect + ".glsl";
             FILE* file = std::fopen(path.c_str(), "wb");
-            if (file == nullptr || std::fwrite(f.effectText.data(), 1, f.effectText.size(), file) != f.effectText.size() ||
+            if (file == nullptr ||
+                std::fwrite(f.effectText.data(), 1, f.effectText.size(), file) != f.effectText.size() ||
                 std::fclose(file) != 0) {
                 std::perror(path.c_str());
                 std::exit(1);
@@ -85,29 +89,32 @@ const Fixture& fixture() {
     return made;
 }
 
-void removeFixture() {
+void removeFixture()
+{
     const Fixture& f = fixture();
     for (const char* effect : {"Slice", "Lookup"})
         std::remove((f.directory + "/" + effect + ".glsl").c_str());
     rmdir(f.directory.c_str());
 }
 
-double processCpuSeconds() {
-    timespec now{};
+double processCpuSeconds()
+{
+    timespec now {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 struct Spent {
-    double wallSeconds = -1;  // negative: the request failed
+    double wallSeconds = -1; // negative: the request failed
     double cpuSeconds = 0;
 };
 
 // The child reports how long its first request took, in wall-clock and in CPU time.
-Spent timeFirstRequestInChild(const std::string& key) {
+Spent timeFirstRequestInChild(const std::string& key)
+{
     int channel[2];
     if (pipe(channel) != 0)
-        return Spent{};
+        return Spent {};
     pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
@@ -115,7 +122,7 @@ Spent timeFirstRequestInChild(const std::string& key) {
         const auto start = std::chrono::steady_clock::now();
         const char* text = shaderstore::getShader(key.c_str());
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-        Spent spent{text != nullptr ? wall.count() : -1, processCpuSeconds() - cpuStart};
+        Spent spent {text != nullptr ? wall.count() : -1, processCpuSeconds() - cpuStart};
         _exit(write(channel[1], &spent, sizeof spent) == sizeof spent ? 0 : 1);
     }
     close(channel[1]);
@@ -129,7 +136,8 @@ Spent timeFirstRequestInChild(const std::string& key) {
     return spent;
 }
 
-void BM_SliceEffectFile(benchmark::State& state) {
+void BM_SliceEffectFile(benchmark::State& state)
+{
     const Fixture& f = fixture();
     const std::string key = "Slice." + sectionName(0);
     double cpuSeconds = 0;
@@ -149,7 +157,8 @@ void BM_SliceEffectFile(benchmark::State& state) {
 BENCHMARK(BM_SliceEffectFile)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // What reading the same file costs on its own, for scale.
-void BM_ReadEffectFileWithStdio(benchmark::State& state) {
+void BM_ReadEffectFileWithStdio(benchmark::State& state)
+{
     const Fixture& f = fixture();
     const std::string path = f.directory + "/Slice.glsl";
     for (auto _ : state) {
@@ -164,14 +173,16 @@ void BM_ReadEffectFileWithStdio(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadEffectFileWithStdio)->Unit(benchmark::kMillisecond);
 
-std::vector<std::string> lookupKeys() {
+std::vector<std::string> lookupKeys()
+{
     std::vector<std::string> keys;
     for (int i = 0; i < LookupCount; ++i)
         keys.push_back("Lookup." + sectionName((i * 7) % SectionCount));
     return keys;
 }
 
-void BM_GetShader10000(benchmark::State& state) {
+void BM_GetShader10000(benchmark::State& state)
+{
     fixture();
     const std::vector<std::string> keys = lookupKeys();
     for (const std::string& key : keys)
@@ -187,7 +198,8 @@ void BM_GetShader10000(benchmark::State& state) {
 BENCHMARK(BM_GetShader10000)->Unit(benchmark::kMillisecond);
 
 // The same newest-first, longest-prefix walk over 2,000 keys, with std::string.
-void BM_GetShader10000_StdString(benchmark::State& state) {
+void BM_GetShader10000_StdString(benchmark::State& state)
+{
     std::vector<std::pair<std::string, std::string>> sections;
     for (int i = SectionCount - 1; i >= 0; --i)
         sections.emplace_back("Lookup." + sectionName(i), "text");
@@ -207,7 +219,8 @@ BENCHMARK(BM_GetShader10000_StdString)->Unit(benchmark::kMillisecond);
 
 constexpr int AppendCount = 1 << 20;
 
-void BM_AppendChar_ByteString(benchmark::State& state) {
+void BM_AppendChar_ByteString(benchmark::State& state)
+{
     for (auto _ : state) {
         ByteString* text = bytestring::fromCString("");
         for (int i = 0; i < AppendCount; ++i)
@@ -219,7 +232,8 @@ void BM_AppendChar_ByteString(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendChar_ByteString)->Unit(benchmark::kMillisecond);
 
-void BM_AppendChar_StdString(benchmark::State& state) {
+void BM_AppendChar_StdString(benchmark::State& state)
+{
     for (auto _ : state) {
         std::string text;
         for (int i = 0; i < AppendCount; ++i)
@@ -233,7 +247,8 @@ BENCHMARK(BM_AppendChar_StdString)->Unit(benchmark::kMillisecond);
 constexpr int ConcatenateCount = 10000;
 const std::string Piece(100, 'x');
 
-void BM_Concatenate_ByteString(benchmark::State& state) {
+void BM_Concatenate_ByteString(benchmark::State& state)
+{
     ByteString* piece = bytestring::fromCString(Piece.c_str());
     for (auto _ : state) {
         ByteString* text = bytestring::fromCString("");
@@ -247,7 +262,8 @@ void BM_Concatenate_ByteString(benchmark::State& state) {
 }
 BENCHMARK(BM_Concatenate_ByteString)->Unit(benchmark::kMillisecond);
 
-void BM_Concatenate_StdString(benchmark::State& state) {
+void BM_Concatenate_StdString(benchmark::State& state)
+{
     for (auto _ : state) {
         std::string text;
         for (int i = 0; i < ConcatenateCount; ++i)
@@ -261,11 +277,10 @@ BENCHMARK(BM_Concatenate_StdString)->Unit(benchmark::kMillisecond);
 // A needle that appears once, after the whole 1 MB effect text.
 const char* const Needle = "void compositePass(vec4 colour)";
 
-std::string findHaystack() {
-    return fixture().effectText + Needle + "\n";
-}
+std::string findHaystack() { return fixture().effectText + Needle + "\n"; }
 
-void BM_Find_ByteString(benchmark::State& state) {
+void BM_Find_ByteString(benchmark::State& state)
+{
     const std::string haystackText = findHaystack();
     ByteString* haystack = bytestring::fromBytes(haystackText.data(), static_cast<int32_t>(haystackText.size()));
     ByteString* needle = bytestring::fromCString(Needle);
@@ -279,7 +294,8 @@ void BM_Find_ByteString(benchmark::State& state) {
 }
 BENCHMARK(BM_Find_ByteString)->Unit(benchmark::kMillisecond);
 
-void BM_Find_StdString(benchmark::State& state) {
+void BM_Find_StdString(benchmark::State& state)
+{
     const std::string haystack = findHaystack();
     const std::string needle = Needle;
     for (auto _ : state)
@@ -289,7 +305,8 @@ void BM_Find_StdString(benchmark::State& state) {
 BENCHMARK(BM_Find_StdString)->Unit(benchmark::kMillisecond);
 
 // Cutting the effect text into its lines, as slicing does.
-void BM_Split_ByteString(benchmark::State& state) {
+void BM_Split_ByteString(benchmark::State& state)
+{
     const std::string& effectText = fixture().effectText;
     ByteString* text = bytestring::fromBytes(effectText.data(), static_cast<int32_t>(effectText.size()));
     for (auto _ : state) {
@@ -302,7 +319,8 @@ void BM_Split_ByteString(benchmark::State& state) {
 }
 BENCHMARK(BM_Split_ByteString)->Unit(benchmark::kMillisecond);
 
-void BM_Split_StdString(benchmark::State& state) {
+void BM_Split_StdString(benchmark::State& state)
+{
     const std::string& text = fixture().effectText;
     for (auto _ : state) {
         std::vector<std::string> lines;
@@ -316,9 +334,10 @@ void BM_Split_StdString(benchmark::State& state) {
 }
 BENCHMARK(BM_Split_StdString)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -63,7 +63,7 @@ void initialise()
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
 
     // The shaders give every particle its first life from these zero records.
-    std::vector<ParticleVertex> unborn(ParticleCount, ParticleVertex{});
+    std::vector<ParticleVertex> unborn(ParticleCount, ParticleVertex {});
     sourceBuffer = createParticleBuffer(unborn.data());
     destinationBuffer = createParticleBuffer(nullptr);
 }

@@ -94,12 +94,13 @@ static GLuint build(const char* vertexKey, const char* geometryKey, const char* 
         fragmentKey = FeedbackFragmentKey;
 
     GLuint program = glCreateProgram();
-    bool attached = attachStage(program, GL_VERTEX_SHADER, fullKey(vertexKey), "Can't find vertex shader: %s\n",
-                                onFailure) &&
-                    (!fragmentKey || attachStage(program, GL_FRAGMENT_SHADER, fullKey(fragmentKey),
-                                                 "Can't find fragment shader: %s\n", onFailure)) &&
-                    (!geometryKey || attachStage(program, GL_GEOMETRY_SHADER, fullKey(geometryKey),
-                                                 "Can't find geometry shader: %s\n", onFailure));
+    bool attached =
+        attachStage(program, GL_VERTEX_SHADER, fullKey(vertexKey), "Can't find vertex shader: %s\n", onFailure) &&
+        (!fragmentKey ||
+         attachStage(program, GL_FRAGMENT_SHADER, fullKey(fragmentKey), "Can't find fragment shader: %s\n",
+                     onFailure)) &&
+        (!geometryKey ||
+         attachStage(program, GL_GEOMETRY_SHADER, fullKey(geometryKey), "Can't find geometry shader: %s\n", onFailure));
     if (!attached) {
         deleteProgram(program);
         return 0;

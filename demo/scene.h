@@ -25,11 +25,11 @@ struct SceneState {
     // second a float clock would stop advancing after a few hours, once each
     // step fell below half a unit in its last place. Uploaded as a float.
     double time;
-    float mouseX, mouseY;  // view units, uploaded as "mLoc"
-    float explosion;       // 1 for the one frame after a release
-    float mouseUp;         // 0 while the left button is held
+    float mouseX, mouseY; // view units, uploaded as "mLoc"
+    float explosion;      // 1 for the one frame after a release
+    float mouseUp;        // 0 while the left button is held
     Matrix4 projection;
-    Matrix4 view;  // also the modelview: the model transform is the identity
+    Matrix4 view; // also the modelview: the model transform is the identity
     Matrix4 modelviewProjection;
     int viewportWidth, viewportHeight;
 };

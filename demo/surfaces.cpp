@@ -27,8 +27,8 @@ Surface createSurface(int width, int height)
     Surface surface = {};
 
     surface.depthTexture = createBoundTexture();
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT16, width, height, 0, GL_DEPTH_COMPONENT,
-                 GL_UNSIGNED_SHORT, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT16, width, height, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_SHORT,
+                 nullptr);
     checkCondition(noErrorPending(), "Unable to create depth texture");
 
     glGenFramebuffers(1, &surface.framebuffer);
@@ -77,8 +77,8 @@ Mesh createQuad(float left, float top, float right, float bottom)
 static void enableFloatAttribute(GLuint buffer, GLuint location, GLint components)
 {
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE,
-                          static_cast<GLsizei>(components * sizeof(float)), nullptr);
+    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(components * sizeof(float)),
+                          nullptr);
     glEnableVertexAttribArray(location);
 }
 

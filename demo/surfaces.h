@@ -5,15 +5,15 @@
 
 struct Surface {
     unsigned int framebuffer;
-    unsigned int colorTexture;  // RGBA, 8 bits per channel, colour attachment 0
-    unsigned int depthTexture;  // 16-bit depth, the depth attachment
+    unsigned int colorTexture; // RGBA, 8 bits per channel, colour attachment 0
+    unsigned int depthTexture; // 16-bit depth, the depth attachment
 };
 
 struct Mesh {
-    unsigned int indexBuffer;     // 32-bit unsigned indices
-    unsigned int positionBuffer;  // three floats per vertex
-    unsigned int normalBuffer;    // three floats per vertex, or 0
-    unsigned int texCoordBuffer;  // two floats per vertex, or 0
+    unsigned int indexBuffer;    // 32-bit unsigned indices
+    unsigned int positionBuffer; // three floats per vertex
+    unsigned int normalBuffer;   // three floats per vertex, or 0
+    unsigned int texCoordBuffer; // two floats per vertex, or 0
     unsigned int indexCount;
     unsigned int vertexCount;
 };

@@ -19,10 +19,7 @@ static Vector3 normalise(Vector3 v)
 
 static Vector3 xyz(Vector4 v) { return {v.x, v.y, v.z}; }
 
-Matrix4 identityMatrix4()
-{
-    return {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-}
+Matrix4 identityMatrix4() { return {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}; }
 
 Vector4 multiply(const Matrix4& m, Vector4 v)
 {

@@ -28,8 +28,13 @@ struct Directive {
 // Added once, oldest first, before any effect is loaded. "fx1" names the effect
 // of the second input; "a.b" can never apply.
 constexpr Directive Directives[] = {
-    {"*", "#version 150"}, {nullptr, "// any token"}, {"", "// empty token"}, {"VS", "#define STAGE_VS"},
-    {"a.b", "#error dotted token"}, {"Particle", "#define PARTICLE"}, {"fx1", "#define SECOND_EFFECT"},
+    {"*", "#version 150"},
+    {nullptr, "// any token"},
+    {"", "// empty token"},
+    {"VS", "#define STAGE_VS"},
+    {"a.b", "#error dotted token"},
+    {"Particle", "#define PARTICLE"},
+    {"fx1", "#define SECOND_EFFECT"},
 };
 
 // The store keeps every section of every run and walks them all on each
@@ -40,7 +45,8 @@ constexpr size_t MaxSectionKeys = 6;
 std::string effectDirectory;
 unsigned effectCounter = 0;
 
-std::vector<std::string> splitAt(const std::string& text, char separator) {
+std::vector<std::string> splitAt(const std::string& text, char separator)
+{
     std::vector<std::string> pieces;
     size_t start = 0;
     for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
@@ -49,7 +55,8 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
     return pieces;
 }
 
-bool applies(const char* token, const std::string& effect, const std::vector<std::string>& nameParts) {
+bool applies(const char* token, const std::string& effect, const std::vector<std::string>& nameParts)
+{
     if (token == nullptr || *token == 0 || std::strcmp(token, "*") == 0 || effect == token)
         return true;
     for (const std::string& part : nameParts)
@@ -63,7 +70,8 @@ struct Section {
     std::string text;
 };
 
-std::vector<Section> expectedSections(const std::string& effect, const std::string& file) {
+std::vector<Section> expectedSections(const std::string& effect, const std::string& file)
+{
     std::vector<Section> sections;
     bool open = false;
     std::vector<std::string> lines = splitAt(file, '\n');
@@ -75,7 +83,7 @@ std::vector<Section> expectedSections(const std::string& effect, const std::stri
             if (!open)
                 continue;
             std::vector<std::string> parts = splitAt(name, '.');
-            Section section{effect + "." + name, {}};
+            Section section {effect + "." + name, {}};
             for (const Directive& directive : Directives)
                 if (applies(directive.token, effect, parts))
                     section.text += std::string(directive.text) + "\n";
@@ -89,15 +97,18 @@ std::vector<Section> expectedSections(const std::string& effect, const std::stri
 }
 
 // The longest stored key that begins the request; of equal keys the later one.
-const Section* expectedAnswer(const std::vector<Section>& sections, const std::string& key) {
+const Section* expectedAnswer(const std::vector<Section>& sections, const std::string& key)
+{
     const Section* best = nullptr;
     for (const Section& section : sections)
-        if (key.compare(0, section.key.size(), section.key) == 0 && (best == nullptr || section.key.size() >= best->key.size()))
+        if (key.compare(0, section.key.size(), section.key) == 0 &&
+            (best == nullptr || section.key.size() >= best->key.size()))
             best = &section;
     return best;
 }
 
-std::string lastErrorText() {
+std::string lastErrorText()
+{
     const ByteString* error = shaderstore::lastError();
     FUZZ_REQUIRE(error != nullptr && error->data != nullptr && error->length >= 0);
     return std::string(error->data, static_cast<size_t>(error->length));
@@ -108,13 +119,12 @@ struct Answer {
     const std::string* expected;
 };
 
-void removeEffectDirectory() {
-    rmdir(effectDirectory.c_str());
-}
+void removeEffectDirectory() { rmdir(effectDirectory.c_str()); }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     char pattern[] = "/tmp/vanteel-effectfile-fuzz-XXXXXX";
     FUZZ_REQUIRE(mkdtemp(pattern) != nullptr);
     effectDirectory = pattern;
@@ -132,7 +142,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     std::string input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> askedSuffixes;
     size_t fileStart = 0;
@@ -155,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(std::fclose(stream) == 0);
 
     std::vector<Section> sections = expectedSections(effect, file);
-    std::vector<std::string> keys{effect};
+    std::vector<std::string> keys {effect};
     for (size_t i = 0; i < sections.size() && i < MaxSectionKeys; ++i) {
         keys.push_back(sections[i].key);
         keys.push_back(sections[i].key + ".tail");

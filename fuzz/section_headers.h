@@ -9,12 +9,14 @@
 
 inline bool isHeaderLine(const std::string& line) { return line.size() >= 2 && line[0] == '-' && line[1] == '-'; }
 
-inline bool isNameByte(unsigned char c) {
+inline bool isNameByte(unsigned char c)
+{
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
 }
 
 // The section a header line opens; empty for a closing line.
-inline std::string sectionName(const std::string& headerLine) {
+inline std::string sectionName(const std::string& headerLine)
+{
     size_t start = 2;
     while (start < headerLine.size() && !isNameByte(static_cast<unsigned char>(headerLine[start])))
         ++start;

@@ -38,14 +38,16 @@ int callerDirectory = -1;
 
 std::string effectPath() { return treeRoot + "/assets/Shaders.glsl"; }
 
-void removeTree() {
+void removeTree()
+{
     std::remove(effectPath().c_str());
     rmdir((treeRoot + "/assets").c_str());
     rmdir((treeRoot + "/run").c_str());
     rmdir(treeRoot.c_str());
 }
 
-void setUpStoreAsTheDemoDoes() {
+void setUpStoreAsTheDemoDoes()
+{
     shaderstore::create();
     shaderstore::addPath("../assets/", ".glsl");
     shaderstore::addDirective("*", "#version 150");
@@ -55,21 +57,25 @@ struct EffectFile {
     std::string bytes;
     std::vector<size_t> lineStarts;
 
-    explicit EffectFile(std::string text) : bytes(std::move(text)) {
+    explicit EffectFile(std::string text)
+        : bytes(std::move(text))
+    {
         lineStarts.push_back(0);
         for (size_t at = 0; at < bytes.size(); ++at)
             if (bytes[at] == '\n')
                 lineStarts.push_back(at + 1);
     }
 
-    std::string line(size_t number) const {
+    std::string line(size_t number) const
+    {
         size_t end = number + 1 < lineStarts.size() ? lineStarts[number + 1] - 1 : bytes.size();
         return bytes.substr(lineStarts[number], end - lineStarts[number]);
     }
 };
 
 // Whether some header of the file names a section that begins the request.
-bool someSectionAnswers(const EffectFile& file, const std::string& name) {
+bool someSectionAnswers(const EffectFile& file, const std::string& name)
+{
     for (size_t number = 0; number < file.lineStarts.size(); ++number) {
         std::string line = file.line(number);
         if (!isHeaderLine(line))
@@ -82,14 +88,15 @@ bool someSectionAnswers(const EffectFile& file, const std::string& name) {
 }
 
 // "#line " then decimal digits then a line feed: the header's line number.
-size_t readLineMarker(const char** text) {
+size_t readLineMarker(const char** text)
+{
     FUZZ_REQUIRE(std::strncmp(*text, "#line ", 6) == 0);
     const char* digit = *text + 6;
     FUZZ_REQUIRE(*digit >= '0' && *digit <= '9');
     size_t number = 0;
     for (; *digit >= '0' && *digit <= '9'; ++digit) {
         number = number * 10 + static_cast<size_t>(*digit - '0');
-        FUZZ_REQUIRE(number <= (size_t{1} << 32));
+        FUZZ_REQUIRE(number <= (size_t {1} << 32));
     }
     FUZZ_REQUIRE(*digit == '\n');
     *text = digit + 1;
@@ -98,7 +105,8 @@ size_t readLineMarker(const char** text) {
 
 // A source the demo would hand to OpenGL: the directive, the number of a header
 // line whose section begins the request, then the lines right below that header.
-void checkSource(const EffectFile& file, const char* key, const char* source) {
+void checkSource(const EffectFile& file, const char* key, const char* source)
+{
     std::string name = key + sizeof KeyPrefix - 1;
     if (source == nullptr) {
         FUZZ_REQUIRE(!someSectionAnswers(file, name));
@@ -126,9 +134,10 @@ void checkSource(const EffectFile& file, const char* key, const char* source) {
     FUZZ_REQUIRE(file.bytes.compare(bodyStart, compared, text, 0, compared) == 0);
 }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     char pattern[] = "/tmp/vanteel-startup-fuzz-XXXXXX";
     FUZZ_REQUIRE(mkdtemp(pattern) != nullptr);
     treeRoot = pattern;
@@ -140,7 +149,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     FILE* stream = std::fopen(effectPath().c_str(), "wb");
     FUZZ_REQUIRE(stream != nullptr);
     FUZZ_REQUIRE(std::fwrite(data, 1, size, stream) == size);

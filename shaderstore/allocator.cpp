@@ -13,13 +13,15 @@ void standardRelease(void* block) { std::free(block); }
 
 Allocator current = standardAllocator();
 
-}  // namespace
+} // namespace
 
-Allocator standardAllocator() {
-    return Allocator{standardAllocate, standardResize, standardAllocateZeroed, standardRelease};
+Allocator standardAllocator()
+{
+    return Allocator {standardAllocate, standardResize, standardAllocateZeroed, standardRelease};
 }
 
-Allocator installAllocator(Allocator replacement) {
+Allocator installAllocator(Allocator replacement)
+{
     Allocator previous = current;
     current = replacement;
     return previous;
@@ -30,4 +32,4 @@ void* resize(void* block, size_t size) { return current.resize(block, size); }
 void* allocateZeroed(size_t count, size_t size) { return current.allocateZeroed(count, size); }
 void release(void* block) { current.release(block); }
 
-}  // namespace allocation
+} // namespace allocation

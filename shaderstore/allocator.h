@@ -24,4 +24,4 @@ void* resize(void* block, size_t size);
 void* allocateZeroed(size_t count, size_t size);
 void release(void* block);
 
-}  // namespace allocation
+} // namespace allocation

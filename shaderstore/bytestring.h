@@ -66,4 +66,4 @@ ByteStringList* split(const ByteString* b, char separator);
 int destroy(ByteString* b);
 int destroyList(ByteStringList* list);
 
-}  // namespace bytestring
+} // namespace bytestring

@@ -13,12 +13,15 @@ constexpr int64_t largestInt32 = INT32_MAX;
 // Sums that must leave room for one more byte (the terminator) in a 32-bit size.
 bool fitsWithTerminator(int64_t total) { return total < largestInt32; }
 
-}  // namespace
+} // namespace
 
-int concatenate(ByteString* destination, const ByteString* source) {
-    if (!isWritable(destination) || !isReadable(source)) return -1;
-    int64_t total = int64_t{destination->length} + source->length;
-    if (!fitsWithTerminator(total)) return -1;
+int concatenate(ByteString* destination, const ByteString* source)
+{
+    if (!isWritable(destination) || !isReadable(source))
+        return -1;
+    int64_t total = int64_t {destination->length} + source->length;
+    if (!fitsWithTerminator(total))
+        return -1;
 
     ByteString* temporary = nullptr;
     const ByteString* appended = source;
@@ -26,7 +29,8 @@ int concatenate(ByteString* destination, const ByteString* source) {
         // Growing would move or free the bytes of a source that lives in the destination.
         if (startsInsideBuffer(destination, source)) {
             temporary = copy(source);
-            if (temporary == nullptr) return -1;
+            if (temporary == nullptr)
+                return -1;
             appended = temporary;
         }
         if (ensureCapacity(destination, static_cast<int32_t>(total + 1)) != 0) {
@@ -41,8 +45,10 @@ int concatenate(ByteString* destination, const ByteString* source) {
     return 0;
 }
 
-int appendChar(ByteString* destination, char c) {
-    if (!isWritable(destination) || !fitsWithTerminator(int64_t{destination->length} + 1)) return -1;
+int appendChar(ByteString* destination, char c)
+{
+    if (!isWritable(destination) || !fitsWithTerminator(int64_t {destination->length} + 1))
+        return -1;
     // Most appends fit: skip the call whose answer would be "no change".
     if (destination->length + 2 >= destination->capacity && ensureCapacity(destination, destination->length + 2) != 0)
         return -1;
@@ -52,19 +58,23 @@ int appendChar(ByteString* destination, char c) {
     return 0;
 }
 
-int insert(ByteString* destination, int32_t position, const ByteString* source, char fill) {
-    if (position < 0 || !isWritable(destination) || !isReadable(source)) return -1;
+int insert(ByteString* destination, int32_t position, const ByteString* source, char fill)
+{
+    if (position < 0 || !isWritable(destination) || !isReadable(source))
+        return -1;
     int64_t oldLength = destination->length;
     int64_t total = oldLength + source->length;
-    int64_t end = int64_t{position} + source->length;
-    if (!fitsWithTerminator(total) || !fitsWithTerminator(end)) return -1;
+    int64_t end = int64_t {position} + source->length;
+    if (!fitsWithTerminator(total) || !fitsWithTerminator(end))
+        return -1;
 
     ByteString* temporary = nullptr;
     const ByteString* inserted = source;
     // Shifting the tail would overwrite a source that lives in the destination.
     if (startsInsideBuffer(destination, source)) {
         temporary = copy(source);
-        if (temporary == nullptr) return -1;
+        if (temporary == nullptr)
+            return -1;
         inserted = temporary;
     }
     int64_t newLength = end > total ? end : total;
@@ -85,15 +95,19 @@ int insert(ByteString* destination, int32_t position, const ByteString* source, 
     return 0;
 }
 
-int insertFill(ByteString* destination, int32_t position, int32_t count, char fill) {
-    if (position < 0 || count < 0 || !isWritable(destination)) return -1;
+int insertFill(ByteString* destination, int32_t position, int32_t count, char fill)
+{
+    if (position < 0 || count < 0 || !isWritable(destination))
+        return -1;
     int64_t oldLength = destination->length;
     int64_t total = oldLength + count;
-    int64_t end = int64_t{position} + count;
-    if (!fitsWithTerminator(total) || !fitsWithTerminator(end)) return -1;
+    int64_t end = int64_t {position} + count;
+    if (!fitsWithTerminator(total) || !fitsWithTerminator(end))
+        return -1;
 
     int64_t newLength = end > total ? end : total;
-    if (ensureCapacity(destination, static_cast<int32_t>(newLength + 1)) != 0) return -1;
+    if (ensureCapacity(destination, static_cast<int32_t>(newLength + 1)) != 0)
+        return -1;
     if (end > total) {
         std::memset(destination->data + oldLength, fill, static_cast<size_t>(end - oldLength));
     } else {
@@ -106,4 +120,4 @@ int insertFill(ByteString* destination, int32_t position, int32_t count, char fi
     return 0;
 }
 
-}  // namespace bytestring
+} // namespace bytestring

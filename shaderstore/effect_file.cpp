@@ -6,7 +6,8 @@ namespace shaderstore {
 
 namespace {
 
-bool isRegularFile(FILE* file) {
+bool isRegularFile(FILE* file)
+{
 #if defined(_WIN32)
     struct _stat status;
     return _fstat(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
@@ -16,13 +17,15 @@ bool isRegularFile(FILE* file) {
 #endif
 }
 
-size_t readFromFile(void* destination, size_t elementSize, size_t elementCount, void* context) {
+size_t readFromFile(void* destination, size_t elementSize, size_t elementCount, void* context)
+{
     return std::fread(destination, elementSize, elementCount, static_cast<FILE*>(context));
 }
 
-}  // namespace
+} // namespace
 
-FILE* openEffectFile(const char* path) {
+FILE* openEffectFile(const char* path)
+{
     FILE* file = std::fopen(path, "rb");
     if (file != nullptr && !isRegularFile(file)) {
         std::fclose(file);
@@ -31,7 +34,8 @@ FILE* openEffectFile(const char* path) {
     return file;
 }
 
-ByteString* readEffectFile(FILE* file) {
+ByteString* readEffectFile(FILE* file)
+{
     using namespace bytestring;
     ByteString* text = fromCString("");
     if (text != nullptr && (readStream(text, readFromFile, file) != 0 || std::ferror(file) != 0)) {
@@ -42,4 +46,4 @@ ByteString* readEffectFile(FILE* file) {
     return text;
 }
 
-}  // namespace shaderstore
+} // namespace shaderstore

@@ -8,34 +8,41 @@ namespace {
 
 using namespace bytestring;
 
-bool isHeaderLine(const ByteString* line) {
-    return line->length >= 2 && line->data[0] == '-' && line->data[1] == '-';
-}
+bool isHeaderLine(const ByteString* line) { return line->length >= 2 && line->data[0] == '-' && line->data[1] == '-'; }
 
 // The section name of a header line: the first run of name characters after the
 // "--". Sets *closing when there is none. Null with *closing false when memory ran out.
-ByteString* sectionNameOf(const ByteString* line, bool* closing) {
+ByteString* sectionNameOf(const ByteString* line, bool* closing)
+{
     int32_t start = 2;
-    while (start < line->length && !isNameChar(static_cast<unsigned char>(line->data[start]))) ++start;
+    while (start < line->length && !isNameChar(static_cast<unsigned char>(line->data[start])))
+        ++start;
     int32_t end = start;
-    while (end < line->length && isNameChar(static_cast<unsigned char>(line->data[end]))) ++end;
+    while (end < line->length && isNameChar(static_cast<unsigned char>(line->data[end])))
+        ++end;
     *closing = end == start;
     return *closing ? nullptr : substring(line, start, end - start);
 }
 
 // Whether a directive with this token reaches a section of effectName whose name has these parts.
-bool directiveApplies(const ByteString* token, const ByteString* effectName, const ByteStringList* nameParts) {
-    if (token == nullptr || token->length == 0 || (token->length == 1 && token->data[0] == '*')) return true;
-    if (equals(token, effectName) == 1) return true;
+bool directiveApplies(const ByteString* token, const ByteString* effectName, const ByteStringList* nameParts)
+{
+    if (token == nullptr || token->length == 0 || (token->length == 1 && token->data[0] == '*'))
+        return true;
+    if (equals(token, effectName) == 1)
+        return true;
     for (int32_t i = 0; i < nameParts->count; ++i) {
-        if (equals(token, nameParts->entries[i]) == 1) return true;
+        if (equals(token, nameParts->entries[i]) == 1)
+            return true;
     }
     return false;
 }
 
-bool hasEveryEntry(const ByteStringList* list) {
+bool hasEveryEntry(const ByteStringList* list)
+{
     for (int32_t i = 0; i < list->count; ++i) {
-        if (list->entries[i] == nullptr) return false;
+        if (list->entries[i] == nullptr)
+            return false;
     }
     return true;
 }
@@ -43,12 +50,13 @@ bool hasEveryEntry(const ByteStringList* list) {
 // Opens the section sectionName at header line lineNumber in front of *sections.
 // Returns its text, to which body lines are appended, or null when memory ran out.
 ByteString* openSection(const ByteString* effectName, const ByteString* sectionName, int32_t lineNumber,
-                        const ChainNode* directives, ChainNode** sections) {
+                        const ChainNode* directives, ChainNode** sections)
+{
     ByteString* key = copy(sectionName);
     ByteString* text = format("#line %d\n", static_cast<int>(lineNumber));
     ByteStringList* nameParts = split(sectionName, '.');
     bool built = key != nullptr && text != nullptr && nameParts != nullptr && hasEveryEntry(nameParts) &&
-                 insertFill(key, 0, 1, '.') == 0 && insert(key, 0, effectName, ' ') == 0;
+        insertFill(key, 0, 1, '.') == 0 && insert(key, 0, effectName, ' ') == 0;
     // Newest directive first, each in front: the oldest ends up first.
     for (const ChainNode* directive = directives; built && directive != nullptr; directive = directive->next) {
         if (directiveApplies(directive->first, effectName, nameParts)) {
@@ -56,21 +64,25 @@ ByteString* openSection(const ByteString* effectName, const ByteString* sectionN
         }
     }
     destroyList(nameParts);
-    if (built && pushFront(sections, key, text) == 0) return text;
+    if (built && pushFront(sections, key, text) == 0)
+        return text;
     destroy(key);
     destroy(text);
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-bool isNameChar(unsigned char c) {
+bool isNameChar(unsigned char c)
+{
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
 }
 
 int sliceLines(const ByteString* effectName, const ByteStringList* lines, const ChainNode* directives,
-               ChainNode** sections) {
-    if (!hasEveryEntry(lines)) return -1;
+               ChainNode** sections)
+{
+    if (!hasEveryEntry(lines))
+        return -1;
     // Built apart and joined only when complete, so a failure leaves the store as it was.
     ChainNode* sliced = nullptr;
     ByteString* current = nullptr;
@@ -97,20 +109,23 @@ int sliceLines(const ByteString* effectName, const ByteStringList* lines, const 
     }
     if (sliced != nullptr) {
         ChainNode* oldest = sliced;
-        while (oldest->next != nullptr) oldest = oldest->next;
+        while (oldest->next != nullptr)
+            oldest = oldest->next;
         oldest->next = *sections;
         *sections = sliced;
     }
     return 0;
 }
 
-int sliceEffect(const ByteString* effectName, ByteString* text, const ChainNode* directives, ChainNode** sections) {
+int sliceEffect(const ByteString* effectName, ByteString* text, const ChainNode* directives, ChainNode** sections)
+{
     ByteStringList* lines = split(text, '\n');
     destroy(text);
-    if (lines == nullptr) return -1;
+    if (lines == nullptr)
+        return -1;
     int result = sliceLines(effectName, lines, directives, sections);
     destroyList(lines);
     return result;
 }
 
-}  // namespace shaderstore
+} // namespace shaderstore

@@ -8,7 +8,8 @@ namespace {
 BoundedFormatter current = platformFormatter;
 }
 
-int platformFormatter(char* buffer, size_t size, const char* fmt, va_list arguments) {
+int platformFormatter(char* buffer, size_t size, const char* fmt, va_list arguments)
+{
 #if defined(_WIN32)
     return _vsnprintf(buffer, size, fmt, arguments);
 #else
@@ -16,7 +17,8 @@ int platformFormatter(char* buffer, size_t size, const char* fmt, va_list argume
 #endif
 }
 
-BoundedFormatter installFormatter(BoundedFormatter replacement) {
+BoundedFormatter installFormatter(BoundedFormatter replacement)
+{
     BoundedFormatter previous = current;
     current = replacement;
     return previous;
@@ -24,4 +26,4 @@ BoundedFormatter installFormatter(BoundedFormatter replacement) {
 
 BoundedFormatter currentFormatter() { return current; }
 
-}  // namespace bytestring
+} // namespace bytestring

@@ -18,7 +18,7 @@ struct ShaderStore {
     ByteString* lastError;
     ChainNode* directives;
     ChainNode* sections;
-    ChainNode* loadedEffects;  // (effect name, path of the file read)
+    ChainNode* loadedEffects; // (effect name, path of the file read)
     ChainNode* searchPaths;
     // Sections and records of forgotten effects: their texts and paths were
     // handed out, so they are kept until the store is released.
@@ -28,20 +28,24 @@ struct ShaderStore {
 ShaderStore* store = nullptr;
 
 // Replaces the last error; a message that could not be made leaves none.
-void recordError(ByteString* message) {
+void recordError(ByteString* message)
+{
     destroy(store->lastError);
     store->lastError = message;
 }
 
-bool isLoaded(const ByteString* effectName) {
+bool isLoaded(const ByteString* effectName)
+{
     for (const ChainNode* node = store->loadedEffects; node != nullptr; node = node->next) {
-        if (equals(node->first, effectName) == 1) return true;
+        if (equals(node->first, effectName) == 1)
+            return true;
     }
     return false;
 }
 
 // prefix, effect name, suffix; null when memory ran out.
-ByteString* candidatePath(const ChainNode* searchPath, const ByteString* effectName) {
+ByteString* candidatePath(const ChainNode* searchPath, const ByteString* effectName)
+{
     ByteString* path = copy(searchPath->first);
     if (concatenate(path, effectName) != 0 || concatenate(path, searchPath->second) != 0) {
         destroy(path);
@@ -53,15 +57,18 @@ ByteString* candidatePath(const ChainNode* searchPath, const ByteString* effectN
 // The text of the first candidate file of effectName that opens, or null. The
 // effect counts as loaded once a file opened, whether or not it could be read;
 // a candidate that is not a regular file counts as not opening.
-ByteString* loadEffect(const ByteString* effectName) {
+ByteString* loadEffect(const ByteString* effectName)
+{
     ByteString* lastCandidate = nullptr;
     for (const ChainNode* searchPath = store->searchPaths; searchPath != nullptr; searchPath = searchPath->next) {
         destroy(lastCandidate);
         lastCandidate = candidatePath(searchPath, effectName);
         // Skipping a candidate could open a later one that the search order ranks lower.
-        if (lastCandidate == nullptr) return nullptr;
+        if (lastCandidate == nullptr)
+            return nullptr;
         FILE* file = openEffectFile(lastCandidate->data);
-        if (file == nullptr) continue;
+        if (file == nullptr)
+            continue;
 
         // An effect that cannot be recorded stays unloaded, to be searched again next time.
         ByteString* loadedName = copy(effectName);
@@ -80,49 +87,59 @@ ByteString* loadEffect(const ByteString* effectName) {
     return nullptr;
 }
 
-bool isNamed(const ByteString* name, const char* effectName) {
+bool isNamed(const ByteString* name, const char* effectName)
+{
     return effectName != nullptr && std::strlen(effectName) == size_t(name->length) &&
-           std::memcmp(name->data, effectName, size_t(name->length)) == 0;
+        std::memcmp(name->data, effectName, size_t(name->length)) == 0;
 }
 
 // The link to the record of a loaded effect: the one that points at it.
-ChainNode** loadedRecord(const char* effectName) {
+ChainNode** loadedRecord(const char* effectName)
+{
     ChainNode** link = &store->loadedEffects;
-    while (*link != nullptr && !isNamed((*link)->first, effectName)) link = &(*link)->next;
+    while (*link != nullptr && !isNamed((*link)->first, effectName))
+        link = &(*link)->next;
     return link;
 }
 
 // A section key is the effect name, ".", and the section name.
-bool isSectionOf(const ByteString* key, const ByteString* effectName) {
+bool isSectionOf(const ByteString* key, const ByteString* effectName)
+{
     const size_t length = size_t(effectName->length);
-    return size_t(key->length) > length && std::memcmp(key->data, effectName->data, length) == 0 && key->data[length] == '.';
+    return size_t(key->length) > length && std::memcmp(key->data, effectName->data, length) == 0 &&
+        key->data[length] == '.';
 }
 
-bool startsWith(const ByteString* text, const ByteString* prefix) {
+bool startsWith(const ByteString* text, const ByteString* prefix)
+{
     return prefix->length <= text->length && std::memcmp(text->data, prefix->data, prefix->length) == 0;
 }
 
 // The text of the section with the longest key that starts the request; among
 // equal keys the one stored last.
-const ByteString* lookUp(const ByteString* requestedKey) {
+const ByteString* lookUp(const ByteString* requestedKey)
+{
     const ChainNode* best = nullptr;
     for (const ChainNode* section = store->sections; section != nullptr; section = section->next) {
-        if (startsWith(requestedKey, section->first) && (best == nullptr || section->first->length > best->first->length)) {
+        if (startsWith(requestedKey, section->first) &&
+            (best == nullptr || section->first->length > best->first->length)) {
             best = section;
         }
     }
     return best != nullptr ? best->second : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int create() {
+int create()
+{
     if (store != nullptr) {
         recordError(format("Already initialized."));
         return 0;
     }
     ShaderStore* made = static_cast<ShaderStore*>(allocation::allocateZeroed(1, sizeof(ShaderStore)));
-    if (made == nullptr) return 0;
+    if (made == nullptr)
+        return 0;
     ByteString* prefix = fromCString("");
     ByteString* suffix = fromCString("");
     if (prefix == nullptr || suffix == nullptr || pushFront(&made->searchPaths, prefix, suffix) != 0) {
@@ -135,8 +152,10 @@ int create() {
     return 1;
 }
 
-int addPath(const char* prefix, const char* suffix) {
-    if (store == nullptr) return 0;
+int addPath(const char* prefix, const char* suffix)
+{
+    if (store == nullptr)
+        return 0;
     ByteString* prefixCopy = fromCString(prefix);
     ByteString* suffixCopy = fromCString(suffix);
     if (prefixCopy == nullptr || suffixCopy == nullptr || pushFront(&store->searchPaths, prefixCopy, suffixCopy) != 0) {
@@ -147,8 +166,10 @@ int addPath(const char* prefix, const char* suffix) {
     return 1;
 }
 
-int addDirective(const char* token, const char* text) {
-    if (store == nullptr) return 0;
+int addDirective(const char* token, const char* text)
+{
+    if (store == nullptr)
+        return 0;
     // A null token stays absent: such a directive reaches every section.
     ByteString* tokenCopy = token != nullptr ? fromCString(token) : nullptr;
     ByteString* line = fromCString(text);
@@ -161,8 +182,10 @@ int addDirective(const char* token, const char* text) {
     return 1;
 }
 
-const char* getShader(const char* key) {
-    if (store == nullptr) return nullptr;
+const char* getShader(const char* key)
+{
+    if (store == nullptr)
+        return nullptr;
     ByteString* requestedKey = fromCString(key);
     ByteStringList* keyParts = split(requestedKey, '.');
     if (keyParts == nullptr || keyParts->entries[0] == nullptr) {
@@ -174,23 +197,29 @@ const char* getShader(const char* key) {
     const ByteString* effectName = keyParts->entries[0];
     if (!isLoaded(effectName)) {
         ByteString* text = loadEffect(effectName);
-        if (text != nullptr) sliceEffect(effectName, text, store->directives, &store->sections);
+        if (text != nullptr)
+            sliceEffect(effectName, text, store->directives, &store->sections);
     }
     const ByteString* found = lookUp(requestedKey);
-    if (found == nullptr) recordError(format("Could not find shader with key '%s'.", key));
+    if (found == nullptr)
+        recordError(format("Could not find shader with key '%s'.", key));
     destroyList(keyParts);
     destroy(requestedKey);
     return found != nullptr ? found->data : nullptr;
 }
 
-const char* effectPath(const char* effectName) {
-    if (store == nullptr) return nullptr;
+const char* effectPath(const char* effectName)
+{
+    if (store == nullptr)
+        return nullptr;
     const ChainNode* record = *loadedRecord(effectName);
     return record != nullptr ? record->second->data : nullptr;
 }
 
-int forgetEffect(const char* effectName) {
-    if (store == nullptr) return 0;
+int forgetEffect(const char* effectName)
+{
+    if (store == nullptr)
+        return 0;
     ChainNode** record = loadedRecord(effectName);
     if (*record == nullptr) {
         recordError(format("Effect '%s' is not loaded.", effectName != nullptr ? effectName : "(null)"));
@@ -210,8 +239,10 @@ int forgetEffect(const char* effectName) {
 
 const ByteString* lastError() { return store != nullptr ? store->lastError : nullptr; }
 
-void release() {
-    if (store == nullptr) return;
+void release()
+{
+    if (store == nullptr)
+        return;
     destroy(store->lastError);
     releaseChain(store->directives);
     releaseChain(store->sections);
@@ -222,4 +253,4 @@ void release() {
     store = nullptr;
 }
 
-}  // namespace shaderstore
+} // namespace shaderstore

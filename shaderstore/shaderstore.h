@@ -36,4 +36,4 @@ bool isNameChar(unsigned char c);
 // leaks account for every block the store holds.
 void release();
 
-}  // namespace shaderstore
+} // namespace shaderstore

@@ -4,9 +4,11 @@
 
 namespace shaderstore {
 
-int pushFront(ChainNode** chain, ByteString* first, ByteString* second) {
+int pushFront(ChainNode** chain, ByteString* first, ByteString* second)
+{
     ChainNode* node = static_cast<ChainNode*>(allocation::allocateZeroed(1, sizeof(ChainNode)));
-    if (node == nullptr) return -1;
+    if (node == nullptr)
+        return -1;
     node->first = first;
     node->second = second;
     node->next = *chain;
@@ -14,14 +16,16 @@ int pushFront(ChainNode** chain, ByteString* first, ByteString* second) {
     return 0;
 }
 
-void moveToFront(ChainNode** link, ChainNode** chain) {
+void moveToFront(ChainNode** link, ChainNode** chain)
+{
     ChainNode* node = *link;
     *link = node->next;
     node->next = *chain;
     *chain = node;
 }
 
-void releaseChain(ChainNode* chain) {
+void releaseChain(ChainNode* chain)
+{
     while (chain != nullptr) {
         ChainNode* next = chain->next;
         bytestring::destroy(chain->first);
@@ -31,4 +35,4 @@ void releaseChain(ChainNode* chain) {
     }
 }
 
-}  // namespace shaderstore
+} // namespace shaderstore

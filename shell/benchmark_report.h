@@ -8,8 +8,8 @@
 struct BenchmarkFigures {
     std::string renderer;
     double warmupSeconds;
-    std::vector<double> frameMilliseconds;  // every measured frame, in order
-    double firstFrameSeconds;               // from start-up to the first frame presented
+    std::vector<double> frameMilliseconds; // every measured frame, in order
+    double firstFrameSeconds;              // from start-up to the first frame presented
 };
 
 struct FrameTimeSummary {

@@ -47,9 +47,9 @@ struct Option {
     enum { None, Required, Optional } value;
 };
 const Option Options[] = {
-    {"--help", Option::None},         {"--version", Option::None},      {"--assets", Option::Required},
-    {"--frames", Option::Required},   {"--screenshot", Option::Required}, {"--fixed-step", Option::Required},
-    {"--benchmark", Option::Optional}, {"--warmup", Option::Required},   {"--stats-file", Option::Required},
+    {"--help", Option::None},          {"--version", Option::None},        {"--assets", Option::Required},
+    {"--frames", Option::Required},    {"--screenshot", Option::Required}, {"--fixed-step", Option::Required},
+    {"--benchmark", Option::Optional}, {"--warmup", Option::Required},     {"--stats-file", Option::Required},
     {"--watch", Option::None},
 };
 
@@ -74,7 +74,7 @@ std::string badValue(const std::string& option, const char* value, const char* w
     return option + " wants " + wanted + ", not \"" + value + "\"";
 }
 
-}  // namespace
+} // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
@@ -94,7 +94,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         const Option* option = findOption(name);
         if (option == nullptr)
             return refuse(argument.compare(0, 1, "-") == 0 ? "unknown option \"" + argument + "\""
-                                                            : "unexpected argument \"" + argument + "\"");
+                                                           : "unexpected argument \"" + argument + "\"");
         if (option->value == Option::None && attached != nullptr)
             return refuse(name + " takes no value");
         const char* value = attached;
@@ -155,26 +155,26 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 std::string helpText()
 {
     return std::string(Usage) +
-           "\n\n"
-           "With no options the demo runs until Escape is pressed. Hold the left mouse\n"
-           "button to pull the particles, release it to throw them out.\n\n"
-           "  --help                 print this text and exit\n"
-           "  --version              print the version and exit\n"
-           "  --assets DIR           look for the effect file Shaders.glsl in DIR first\n"
-           "                         (instead of ../assets/), then Shaders here\n"
-           "  --frames N             exit after N frames\n"
-           "  --screenshot PATH      after the last frame, save the window as a PNG\n"
-           "  --fixed-step MICROSECONDS\n"
-           "                         advance every frame by this much time, so that runs\n"
-           "                         with the same input draw the same pictures\n"
-           "  --benchmark [SECONDS]  measure the frame rate for SECONDS (10) after a\n"
-           "                         warm-up, print the figures and exit\n"
-           "  --warmup SECONDS       the benchmark's warm-up (2)\n"
-           "  --stats-file PATH      also write the benchmark's figures, and every frame\n"
-           "                         time, as JSON\n"
-           "  --watch                rebuild the shaders whenever the effect file is saved;\n"
-           "                         a broken save is reported and the last good shaders\n"
-           "                         stay in use\n";
+        "\n\n"
+        "With no options the demo runs until Escape is pressed. Hold the left mouse\n"
+        "button to pull the particles, release it to throw them out.\n\n"
+        "  --help                 print this text and exit\n"
+        "  --version              print the version and exit\n"
+        "  --assets DIR           look for the effect file Shaders.glsl in DIR first\n"
+        "                         (instead of ../assets/), then Shaders here\n"
+        "  --frames N             exit after N frames\n"
+        "  --screenshot PATH      after the last frame, save the window as a PNG\n"
+        "  --fixed-step MICROSECONDS\n"
+        "                         advance every frame by this much time, so that runs\n"
+        "                         with the same input draw the same pictures\n"
+        "  --benchmark [SECONDS]  measure the frame rate for SECONDS (10) after a\n"
+        "                         warm-up, print the figures and exit\n"
+        "  --warmup SECONDS       the benchmark's warm-up (2)\n"
+        "  --stats-file PATH      also write the benchmark's figures, and every frame\n"
+        "                         time, as JSON\n"
+        "  --watch                rebuild the shaders whenever the effect file is saved;\n"
+        "                         a broken save is reported and the last good shaders\n"
+        "                         stay in use\n";
 }
 
 std::string versionText() { return std::string("Vanteel ") + VANTEEL_VERSION + "\n"; }

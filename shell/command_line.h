@@ -11,7 +11,7 @@ enum class CommandLineAction { Run, Help, Version, UsageError };
 struct CommandLine {
     CommandLineAction action;
     RunOptions options;
-    std::string problem;  // for UsageError: what was wrong, one line
+    std::string problem; // for UsageError: what was wrong, one line
 };
 
 // argv[0] is the program; the strings of argv must outlive the options.

@@ -4,8 +4,7 @@
 // debugger output channel and, for fatal ones, exit status 1.
 
 #if defined(__GNUC__)
-#define VANTEEL_PRINTF_FORMAT(formatIndex, firstArgument) \
-    __attribute__((format(printf, formatIndex, firstArgument)))
+#define VANTEEL_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
 #else
 #define VANTEEL_PRINTF_FORMAT(formatIndex, firstArgument)
 #endif

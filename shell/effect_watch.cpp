@@ -35,7 +35,7 @@ FileState lookAt(const char* path)
 #endif
 }
 
-}  // namespace
+} // namespace
 
 EffectWatch startEffectWatch(const char* path, int64_t nowMicroseconds)
 {
@@ -51,7 +51,7 @@ bool effectFileChanged(EffectWatch* watch, int64_t nowMicroseconds)
     watch->nextLookMicroseconds = nowMicroseconds + EffectWatchIntervalMicroseconds;
     FileState state = lookAt(watch->path);
     bool changed = state.exists != watch->exists || state.size != watch->size ||
-                   state.modifiedNanoseconds != watch->modifiedNanoseconds;
+        state.modifiedNanoseconds != watch->modifiedNanoseconds;
     watch->exists = state.exists;
     watch->size = state.size;
     watch->modifiedNanoseconds = state.modifiedNanoseconds;

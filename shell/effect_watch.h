@@ -6,7 +6,7 @@
 // looking at most a few times a second. Makes no allocation after the start,
 // so watching costs a frame nothing but the occasional stat.
 struct EffectWatch {
-    const char* path;  // borrowed: the string must outlive the watch
+    const char* path; // borrowed: the string must outlive the watch
     bool exists;
     int64_t size;
     int64_t modifiedNanoseconds;

@@ -80,8 +80,8 @@ void runLoopFrame(FrameLoop* loop, PresentFrame present)
     PresentFrame presentFrame = loop->options.screenshotPath ? presentAfterCapture : present;
     if (loop->options.fixedStepMicroseconds != 0) {
         loop->clock.previousReading = now;
-        runFrame(loop->demo, &loop->fixedClock,
-                 loop->fixedClock.previousReading + loop->options.fixedStepMicroseconds, presentFrame);
+        runFrame(loop->demo, &loop->fixedClock, loop->fixedClock.previousReading + loop->options.fixedStepMicroseconds,
+                 presentFrame);
     } else {
         runFrame(loop->demo, &loop->clock, now, presentFrame);
     }

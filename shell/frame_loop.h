@@ -20,16 +20,16 @@ struct FrameLoop {
     Demo demo;
     RunOptions options;
     ReadTimer readTimer;
-    FrameClock clock;       // the timer, for the frames' elapsed time
-    FrameClock fixedClock;  // counts microseconds, moved on by the fixed step
-    int64_t startReading;   // the timer at start-up
+    FrameClock clock;      // the timer, for the frames' elapsed time
+    FrameClock fixedClock; // counts microseconds, moved on by the fixed step
+    int64_t startReading;  // the timer at start-up
     int64_t framesPresented;
     int64_t previousFrameEnd;
-    int64_t measureFrom;  // the benchmark counts frames that end after this reading
+    int64_t measureFrom; // the benchmark counts frames that end after this reading
     double firstFrameSeconds;
-    std::vector<double> frameMilliseconds;  // reserved up front
+    std::vector<double> frameMilliseconds; // reserved up front
     EffectWatch watch;
-    std::vector<unsigned char> screenshot;  // RGB rows, bottom row first; empty until taken
+    std::vector<unsigned char> screenshot; // RGB rows, bottom row first; empty until taken
     bool over;
 };
 

@@ -20,8 +20,7 @@ void prepareCoreProfileContext()
     // Older GLEW releases ask a core context for the legacy extension
     // string, which leaves an error behind that the first frame would
     // otherwise take as its own.
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) { }
     GLuint vertexArray = 0;
     glGenVertexArrays(1, &vertexArray);
     glBindVertexArray(vertexArray);

@@ -27,16 +27,16 @@ struct Demo {
 // What the command line asks of a run. With every field at its default the
 // demo runs as it always has: until Escape, on the measured clock.
 struct RunOptions {
-    const char* assetsDirectory = nullptr;  // null: the demo's own
-    int64_t frameLimit = 0;                 // presented frames; 0: no limit
-    const char* screenshotPath = nullptr;   // PNG of the last frame
-    uint32_t fixedStepMicroseconds = 0;     // 0: the timer's elapsed time
+    const char* assetsDirectory = nullptr; // null: the demo's own
+    int64_t frameLimit = 0;                // presented frames; 0: no limit
+    const char* screenshotPath = nullptr;  // PNG of the last frame
+    uint32_t fixedStepMicroseconds = 0;    // 0: the timer's elapsed time
     bool benchmark = false;
     double benchmarkSeconds = 10;
     double warmupSeconds = 2;
-    const char* statsFilePath = nullptr;    // JSON of the benchmark
-    bool watch = false;                     // rebuild the shaders when the effect file changes
-    bool coreProfile = false;               // a 3.2 core context (test builds only)
+    const char* statsFilePath = nullptr; // JSON of the benchmark
+    bool watch = false;                  // rebuild the shaders when the effect file changes
+    bool coreProfile = false;            // a 3.2 core context (test builds only)
 };
 
 // Start-up and the main loop, written once per platform: creates the window

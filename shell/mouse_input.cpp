@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-MouseInput startMouseInput(int clientWidth, int clientHeight)
-{
-    return {clientWidth, clientHeight, 0, 0, 0, 0, 0};
-}
+MouseInput startMouseInput(int clientWidth, int clientHeight) { return {clientWidth, clientHeight, 0, 0, 0, 0, 0}; }
 
 static bool pairsWithFirstClick(const MouseInput& input, int x, int y, int64_t milliseconds)
 {
     return input.firstClickPending && milliseconds - input.firstClickMilliseconds <= DoubleClickMilliseconds &&
-           std::abs(x - input.firstClickX) <= DoubleClickHalfWidth &&
-           std::abs(y - input.firstClickY) <= DoubleClickHalfHeight;
+        std::abs(x - input.firstClickX) <= DoubleClickHalfWidth &&
+        std::abs(y - input.firstClickY) <= DoubleClickHalfHeight;
 }
 
 MouseDelivery pressLeftButton(MouseInput* input, int x, int y, int64_t milliseconds)

@@ -8,11 +8,10 @@
 // console; one whose output was redirected writes where it was sent.
 static HANDLE parentConsole()
 {
-    static const HANDLE console =
-        AttachConsole(ATTACH_PARENT_PROCESS)
-            ? CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, 0, nullptr)
-            : INVALID_HANDLE_VALUE;
+    static const HANDLE console = AttachConsole(ATTACH_PARENT_PROCESS)
+        ? CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr)
+        : INVALID_HANDLE_VALUE;
     return console;
 }
 

@@ -25,7 +25,7 @@ static int64_t frameRateShownAt;
 static int64_t framesWhenRateShown;
 
 // The browser shows the canvas once the animation frame's callback returns.
-static void presentFrame() {}
+static void presentFrame() { }
 
 // The page's clock, performance.now(), in microseconds.
 static int64_t readTimer() { return static_cast<int64_t>(emscripten_get_now() * 1000.0); }
@@ -56,8 +56,8 @@ static void showFrameRate()
     const int64_t now = readTimer();
     if (now - frameRateShownAt < FrameRateIntervalMicroseconds)
         return;
-    const double framesPerSecond = double(loop.framesPresented - framesWhenRateShown) * double(TimerFrequency) /
-                                   double(now - frameRateShownAt);
+    const double framesPerSecond =
+        double(loop.framesPresented - framesWhenRateShown) * double(TimerFrequency) / double(now - frameRateShownAt);
     char text[96];
     std::snprintf(text, sizeof text, "%.1f frames per second (frame %lld)", framesPerSecond,
                   static_cast<long long>(loop.framesPresented));
@@ -101,7 +101,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void runAnimationFrame()
 // exit() unwinds through here with an ExitStatus: the run is over, and the
 // page has already been told, so no further frame is asked for.
 EM_JS(void, requestAnimationFrames, (), {
-    function frame() {
+    function frame()
+    {
         try {
             _runAnimationFrame();
         } catch (thrown) {

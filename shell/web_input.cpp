@@ -16,7 +16,7 @@ static bool quitRequest;
 // only while it holds the pointer's capture, taken here at every press.
 EM_JS(void, captureDragsOnCanvas, (const char* selector), {
     const canvas = document.querySelector(UTF8ToString(selector));
-    canvas.addEventListener('pointerdown', event => canvas.setPointerCapture(event.pointerId));
+    canvas.addEventListener('pointerdown', event = > canvas.setPointerCapture(event.pointerId));
 });
 
 static void deliver(MouseDelivery delivery)

@@ -53,8 +53,7 @@ static HWND createWindowAt(WindowPlacement placement)
 
 static WindowPlacement centredPlacement(const AppConfig& config)
 {
-    return placeHostWindow(config.width, config.height, GetSystemMetrics(SM_CXSCREEN),
-                           GetSystemMetrics(SM_CYSCREEN));
+    return placeHostWindow(config.width, config.height, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
 HostWindow createHostWindow(const AppConfig& config)

@@ -17,7 +17,7 @@ static int lost;
 static bool meansWindowGone(const XErrorEvent* error)
 {
     return error->error_code == BadWindow || error->error_code == BadDrawable ||
-           (glxErrorBase >= 0 && error->error_code == glxErrorBase + GlxBadDrawableError);
+        (glxErrorBase >= 0 && error->error_code == glxErrorBase + GlxBadDrawableError);
 }
 
 static int onXError(Display* display, XErrorEvent* error)

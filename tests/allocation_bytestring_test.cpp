@@ -24,16 +24,19 @@ struct StringState {
     int32_t capacity;
     int32_t length;
     std::string bytesWithTerminator;
-    bool operator==(const StringState& other) const {
+    bool operator==(const StringState& other) const
+    {
         return capacity == other.capacity && length == other.length && bytesWithTerminator == other.bytesWithTerminator;
     }
 };
 
-StringState stateOf(const ByteString* b) {
-    return StringState{b->capacity, b->length, std::string(b->data, static_cast<size_t>(b->length) + 1)};
+StringState stateOf(const ByteString* b)
+{
+    return StringState {b->capacity, b->length, std::string(b->data, static_cast<size_t>(b->length) + 1)};
 }
 
-void PrintTo(const StringState& s, std::ostream* out) {
+void PrintTo(const StringState& s, std::ostream* out)
+{
     *out << "capacity " << s.capacity << ", length " << s.length << ", bytes "
          << testing::PrintToString(s.bytesWithTerminator);
 }
@@ -48,7 +51,8 @@ struct WritingCase {
     bool capacityMayGrowOnFailure = false;
 };
 
-void expectEveryFailureHandled(const WritingCase& c) {
+void expectEveryFailureHandled(const WritingCase& c)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     int requests = exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
@@ -79,8 +83,8 @@ void expectEveryFailureHandled(const WritingCase& c) {
     EXPECT_GT(requests, 0);
 }
 
-template <typename Construct>
-void expectConstructorFailuresHandled(Construct construct, const std::string& expected) {
+template <typename Construct> void expectConstructorFailuresHandled(Construct construct, const std::string& expected)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     int requests = exerciseEveryFailure(counter, [&](AllocationCounter& counted, Failure failure, int k) {
@@ -106,7 +110,8 @@ struct StreamCursor {
     int32_t offset;
 };
 
-size_t readFromString(void* destination, size_t, size_t count, void* context) {
+size_t readFromString(void* destination, size_t, size_t count, void* context)
+{
     StreamCursor* cursor = static_cast<StreamCursor*>(context);
     size_t delivered = std::min(count, static_cast<size_t>(cursor->bytes->length - cursor->offset));
     std::memcpy(destination, cursor->bytes->data + cursor->offset, delivered);
@@ -114,57 +119,61 @@ size_t readFromString(void* destination, size_t, size_t count, void* context) {
     return delivered;
 }
 
-std::string streamedBytes() {
+std::string streamedBytes()
+{
     std::string bytes;
-    for (int i = 0; i < 3000; ++i) bytes.push_back(static_cast<char>('a' + i % 26));
+    for (int i = 0; i < 3000; ++i)
+        bytes.push_back(static_cast<char>('a' + i % 26));
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
-TEST(AllocationFailure, EnsureCapacityOnRoomyAndFullStrings) {
+TEST(AllocationFailure, EnsureCapacityOnRoomyAndFullStrings)
+{
     expectEveryFailureHandled({[] { return fromCString("abc"); }, nullptr,
                                [](ByteString* d, ByteString*) { return ensureCapacity(d, 100); }, "abc"});
     expectEveryFailureHandled({[] { return filledTo("abcdefghijklmno", 16); }, nullptr,
-                               [](ByteString* d, ByteString*) { return ensureCapacity(d, 17); },
-                               "abcdefghijklmno"});
+                               [](ByteString* d, ByteString*) { return ensureCapacity(d, 17); }, "abcdefghijklmno"});
 }
 
-TEST(AllocationFailure, AppendChar) {
+TEST(AllocationFailure, AppendChar)
+{
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, nullptr,
                                [](ByteString* d, ByteString*) { return appendChar(d, 'g'); }, "abcdefg"});
 }
 
-TEST(AllocationFailure, ConcatenateAnotherStringAndItself) {
+TEST(AllocationFailure, ConcatenateAnotherStringAndItself)
+{
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, [] { return fromCString("0123456789"); },
-                               [](ByteString* d, ByteString* s) { return concatenate(d, s); },
-                               "abcdef0123456789"});
+                               [](ByteString* d, ByteString* s) { return concatenate(d, s); }, "abcdef0123456789"});
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, nullptr,
                                [](ByteString* d, ByteString*) { return concatenate(d, d); }, "abcdefabcdef"});
 }
 
-TEST(AllocationFailure, InsertInsideBeyondTheEndAndIntoItself) {
+TEST(AllocationFailure, InsertInsideBeyondTheEndAndIntoItself)
+{
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, [] { return fromCString("XYZ0123"); },
-                               [](ByteString* d, ByteString* s) { return insert(d, 2, s, '-'); },
-                               "abXYZ0123cdef"});
+                               [](ByteString* d, ByteString* s) { return insert(d, 2, s, '-'); }, "abXYZ0123cdef"});
     expectEveryFailureHandled({[] { return fromCString("abc"); }, [] { return fromCString("XY"); },
-                               [](ByteString* d, ByteString* s) { return insert(d, 10, s, '-'); },
-                               "abc-------XY"});
+                               [](ByteString* d, ByteString* s) { return insert(d, 10, s, '-'); }, "abc-------XY"});
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, nullptr,
                                [](ByteString* d, ByteString*) { return insert(d, 3, d, '-'); }, "abcabcdefdef"});
 }
 
-TEST(AllocationFailure, InsertFill) {
+TEST(AllocationFailure, InsertFill)
+{
     expectEveryFailureHandled({[] { return fromCString("abcdef"); }, nullptr,
                                [](ByteString* d, ByteString*) { return insertFill(d, 1, 10, '.'); },
                                "a..........bcdef"});
 }
 
-TEST(AllocationFailure, ReadStreamGivesBackTheBytesItWasGiven) {
+TEST(AllocationFailure, ReadStreamGivesBackTheBytesItWasGiven)
+{
     expectEveryFailureHandled({[] { return fromCString("head"); },
                                [] { return fromBytes(streamedBytes().data(), 3000); },
                                [](ByteString* d, ByteString* s) {
-                                   StreamCursor cursor{s, 0};
+                                   StreamCursor cursor {s, 0};
                                    return readStream(d, readFromString, &cursor);
                                },
                                "head" + streamedBytes(), true});
@@ -174,7 +183,8 @@ TEST(AllocationFailure, ReadStreamGivesBackTheBytesItWasGiven) {
 // capacity passes readStream's operand check, and its failed first growth
 // must not restore a terminator at data[capacity]. The record claims 8 bytes
 // of a 16-byte buffer, so the byte past its end can be watched.
-TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
+TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     OwnedString source = owned(fromCString("more"));
@@ -183,7 +193,7 @@ TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
     std::memset(d->data, 'x', 16);
     d->capacity = 8;
     d->length = 8;
-    StreamCursor cursor{source.get(), 0};
+    StreamCursor cursor {source.get(), 0};
     armAllocationFailure(counter, Failure::FromOn, 1);
     EXPECT_EQ(readStream(d, readFromString, &cursor), -1);
     disarmAllocationFailure(counter);
@@ -193,7 +203,8 @@ TEST(AllocationFailure, ReadStreamOnAFullRecordWritesNothingPastIt) {
     destroy(d);
 }
 
-TEST(AllocationFailure, Constructors) {
+TEST(AllocationFailure, Constructors)
+{
     expectConstructorFailuresHandled([](ByteString*) { return fromCString("#version 150"); }, "#version 150");
     expectConstructorFailuresHandled([](ByteString*) { return fromCStringMin(300, "abc"); }, "abc");
     expectConstructorFailuresHandled([](ByteString*) { return fromBytes("a\0b", 3); }, std::string("a\0b", 3));
@@ -202,7 +213,8 @@ TEST(AllocationFailure, Constructors) {
     expectConstructorFailuresHandled([](ByteString* s) { return substring(s, 40, 6); }, "");
 }
 
-TEST(AllocationFailure, FormatThroughEveryRetry) {
+TEST(AllocationFailure, FormatThroughEveryRetry)
+{
     const std::string argument(150, 'k');
     expectConstructorFailuresHandled(
         [&](ByteString*) { return format("Could not find shader with key '%s'.", argument.c_str()); },
@@ -211,8 +223,9 @@ TEST(AllocationFailure, FormatThroughEveryRetry) {
 
 // A piece whose allocation failed stays in the list as a null entry; any other
 // failure gives no list at all.
-TEST(AllocationFailure, SplitLeavesNullEntriesOrNoList) {
-    const std::vector<std::string> pieces{"a", "bb", "", "ccc", "d", "ee", "f", "g", "hhhh", ""};
+TEST(AllocationFailure, SplitLeavesNullEntriesOrNoList)
+{
+    const std::vector<std::string> pieces {"a", "bb", "", "ccc", "d", "ee", "f", "g", "hhhh", ""};
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     bool sawNullEntry = false;

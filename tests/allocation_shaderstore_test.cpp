@@ -15,26 +15,28 @@ using Failure = AllocationFailure;
 
 namespace {
 
-const char* const effectText =
-    "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n"
-    "--tf.VS\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n";
+const char* const effectText = "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n"
+                               "--tf.VS\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n";
 const std::string particleText = "#version 150\n#define VERTEX\n#line 1\nvoid main(){}\n";
 
-bool isFailureMessage(const std::string& error) {
+bool isFailureMessage(const std::string& error)
+{
     return error == "<none>" || error == "Could not find shader with key 'Shaders.Particle.VS'." ||
-           error == "Malformed effect key key 'Shaders.Particle.VS'.";
+        error == "Malformed effect key key 'Shaders.Particle.VS'.";
 }
 
-void setUpStore(const EffectDirectory& directory) {
+void setUpStore(const EffectDirectory& directory)
+{
     ASSERT_EQ(create(), 1);
     ASSERT_EQ(addPath(searchPrefix(directory, "assets").c_str(), ".glsl"), 1);
     ASSERT_EQ(addDirective("*", "#version 150"), 1);
     ASSERT_EQ(addDirective("VS", "#define VERTEX"), 1);
 }
 
-}  // namespace
+} // namespace
 
-TEST(AllocationFailure, GetShaderOnARealEffectFile) {
+TEST(AllocationFailure, GetShaderOnARealEffectFile)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "assets/Shaders.glsl", effectText);
     AllocationCounter counter;
@@ -57,7 +59,8 @@ TEST(AllocationFailure, GetShaderOnARealEffectFile) {
         // The other sections are whole, or absent when the slicing failed.
         std::string other = shaderText("Shaders.tf.VS");
         EXPECT_TRUE(other == "<null>" ||
-                    other == "#version 150\n#define VERTEX\n#line 7\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n\n")
+                    other ==
+                        "#version 150\n#define VERTEX\n#line 7\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n\n")
             << other;
         release();
     });
@@ -65,7 +68,8 @@ TEST(AllocationFailure, GetShaderOnARealEffectFile) {
 }
 
 // Set-up calls either store what they were given or report 0 and store nothing.
-TEST(AllocationFailure, CreateAddPathAndAddDirective) {
+TEST(AllocationFailure, CreateAddPathAndAddDirective)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "assets/Shaders.glsl", effectText);
     AllocationCounter counter;
@@ -83,8 +87,9 @@ TEST(AllocationFailure, CreateAddPathAndAddDirective) {
             return;
         }
         writeEffectFile(directory, "Shaders", "--Particle.VS\nfrom the working directory\n");
-        std::string expected = std::string(starAdded ? "#version 150\n" : "") + (vertexAdded ? "#define VERTEX\n" : "") +
-                               (pathAdded ? "#line 1\nvoid main(){}\n" : "#line 0\nfrom the working directory\n\n");
+        std::string expected = std::string(starAdded ? "#version 150\n" : "") +
+            (vertexAdded ? "#define VERTEX\n" : "") +
+            (pathAdded ? "#line 1\nvoid main(){}\n" : "#line 0\nfrom the working directory\n\n");
         EXPECT_EQ(shaderText("Shaders.Particle.VS"), expected);
         removeEffectFile(directory, "Shaders");
         release();
@@ -92,7 +97,8 @@ TEST(AllocationFailure, CreateAddPathAndAddDirective) {
 }
 
 // Two effects loaded in turn with failures during the second: the first's sections stay intact.
-TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
+TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "assets/Shaders.glsl", effectText);
     writeEffectFile(directory, "assets/Other.glsl", "--Main\nother\n");
@@ -115,7 +121,8 @@ TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact) {
 // Re-reading a forgotten effect with failures along the way: the new text is
 // whole or absent, the text handed out before is untouched, and release gives
 // back the forgotten sections too.
-TEST(AllocationFailure, RereadingAForgottenEffect) {
+TEST(AllocationFailure, RereadingAForgottenEffect)
+{
     EffectDirectory directory;
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);

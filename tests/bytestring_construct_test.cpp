@@ -10,18 +10,31 @@
 using namespace bytestring;
 
 // Capacities must be powers of two strictly above the size, or repeated appends reallocate too often.
-TEST(SnapCapacity, RoundsUpToTheNextPowerOfTwoAboveTheSize) {
+TEST(SnapCapacity, RoundsUpToTheNextPowerOfTwoAboveTheSize)
+{
     const struct {
         int32_t n, expected;
-    } cases[] = {{INT32_MIN, 8},           {-1, 8},         {0, 8},    {7, 8},       {8, 16},
-                 {9, 16},                  {15, 16},        {16, 32},  {100, 128},   {1023, 1024},
-                 {1024, 2048},             {(1 << 30) - 1, 1 << 30}, {1 << 30, 1 << 30},
+    } cases[] = {{INT32_MIN, 8},
+                 {-1, 8},
+                 {0, 8},
+                 {7, 8},
+                 {8, 16},
+                 {9, 16},
+                 {15, 16},
+                 {16, 32},
+                 {100, 128},
+                 {1023, 1024},
+                 {1024, 2048},
+                 {(1 << 30) - 1, 1 << 30},
+                 {1 << 30, 1 << 30},
                  {INT32_MAX, INT32_MAX}};
-    for (const auto& c : cases) EXPECT_EQ(snapCapacity(c.n), c.expected) << "n = " << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(snapCapacity(c.n), c.expected) << "n = " << c.n;
 }
 
 // A constructor that sizes the buffer too small loses the terminator.
-TEST(Constructors, GiveTheSnappedCapacityOfLengthPlusOne) {
+TEST(Constructors, GiveTheSnappedCapacityOfLengthPlusOne)
+{
     const struct {
         const char* text;
         int32_t capacity;
@@ -35,7 +48,8 @@ TEST(Constructors, GiveTheSnappedCapacityOfLengthPlusOne) {
     }
 }
 
-TEST(Constructors, FromCStringMinRaisesTheCapacityButNeverLowersIt) {
+TEST(Constructors, FromCStringMinRaisesTheCapacityButNeverLowersIt)
+{
     OwnedString raised = owned(fromCStringMin(100, "abc"));
     ASSERT_NE(raised, nullptr);
     EXPECT_EQ(raised->capacity, 100);
@@ -47,7 +61,8 @@ TEST(Constructors, FromCStringMinRaisesTheCapacityButNeverLowersIt) {
 }
 
 // Effect files may hold any byte, NUL included.
-TEST(Constructors, FromBytesKeepsEmbeddedZeros) {
+TEST(Constructors, FromBytesKeepsEmbeddedZeros)
+{
     const std::string bytes("a\0b\0", 4);
     OwnedString b = ownedFrom(bytes);
     ASSERT_NE(b, nullptr);
@@ -57,7 +72,8 @@ TEST(Constructors, FromBytesKeepsEmbeddedZeros) {
 }
 
 // Refusals must come before any byte is read or any block is allocated.
-TEST(Constructors, RefuseNullSourcesNegativeCountsAndSizesThatOverflow) {
+TEST(Constructors, RefuseNullSourcesNegativeCountsAndSizesThatOverflow)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     char byte = 'x';
@@ -69,7 +85,8 @@ TEST(Constructors, RefuseNullSourcesNegativeCountsAndSizesThatOverflow) {
     EXPECT_EQ(counter.requests, 0);
 }
 
-TEST(Copy, DuplicatesBytesIntoAnIndependentSnappedBuffer) {
+TEST(Copy, DuplicatesBytesIntoAnIndependentSnappedBuffer)
+{
     OwnedString original = owned(fromCStringMin(200, "shader"));
     OwnedString duplicate = owned(copy(original.get()));
     ASSERT_NE(duplicate, nullptr);
@@ -82,7 +99,8 @@ TEST(Copy, DuplicatesBytesIntoAnIndependentSnappedBuffer) {
 }
 
 // When memory is tight the copy still succeeds with a buffer of exactly length + 1.
-TEST(Copy, FallsBackToTheExactSizeWhenTheSnappedBufferFails) {
+TEST(Copy, FallsBackToTheExactSizeWhenTheSnappedBufferFails)
+{
     OwnedString original = owned(fromCString("abcdefghij"));
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
@@ -99,13 +117,14 @@ TEST(Copy, FallsBackToTheExactSizeWhenTheSnappedBufferFails) {
 }
 
 // Out-of-range positions and counts are clamped, never read past the buffer.
-TEST(Substring, ClampsPositionAndCountToTheString) {
+TEST(Substring, ClampsPositionAndCountToTheString)
+{
     OwnedString b = owned(fromCString("abcdef"));
     const struct {
         int32_t position, count;
         const char* expected;
-    } cases[] = {{0, 6, "abcdef"}, {2, 2, "cd"},  {4, 100, "ef"}, {-2, 4, "ab"}, {-10, 4, ""},
-                 {6, 3, ""},       {9, 3, ""},    {1, 0, ""},     {1, -5, ""},   {INT32_MIN, INT32_MAX, ""},
+    } cases[] = {{0, 6, "abcdef"},     {2, 2, "cd"}, {4, 100, "ef"}, {-2, 4, "ab"}, {-10, 4, ""},
+                 {6, 3, ""},           {9, 3, ""},   {1, 0, ""},     {1, -5, ""},   {INT32_MIN, INT32_MAX, ""},
                  {3, INT32_MAX, "def"}};
     for (const auto& c : cases) {
         OwnedString piece = owned(substring(b.get(), c.position, c.count));
@@ -117,14 +136,15 @@ TEST(Substring, ClampsPositionAndCountToTheString) {
 }
 
 // Destroying a damaged record must not free through garbage.
-TEST(Destroy, RefusesInvalidRecordsAndReleasesValidOnes) {
+TEST(Destroy, RefusesInvalidRecordsAndReleasesValidOnes)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     char buffer[8] = {};
-    ByteString negativeLength{8, -1, buffer};
-    ByteString zeroCapacity{0, 0, buffer};
-    ByteString capacityBelowLength{4, 6, buffer};
-    ByteString noBuffer{8, 0, nullptr};
+    ByteString negativeLength {8, -1, buffer};
+    ByteString zeroCapacity {0, 0, buffer};
+    ByteString capacityBelowLength {4, 6, buffer};
+    ByteString noBuffer {8, 0, nullptr};
     EXPECT_EQ(destroy(nullptr), -1);
     EXPECT_EQ(destroy(&negativeLength), -1);
     EXPECT_EQ(destroy(&zeroCapacity), -1);
@@ -136,7 +156,8 @@ TEST(Destroy, RefusesInvalidRecordsAndReleasesValidOnes) {
 }
 
 // Lists may hold null entries (pieces whose allocation failed) and must still be released whole.
-TEST(DestroyList, ReleasesEveryEntrySkippingNullOnes) {
+TEST(DestroyList, ReleasesEveryEntrySkippingNullOnes)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     OwnedString source = owned(fromCString("a.b.c"));
@@ -148,7 +169,7 @@ TEST(DestroyList, ReleasesEveryEntrySkippingNullOnes) {
     EXPECT_EQ(destroyList(list), 0);
     EXPECT_EQ(counter.liveBlocks.size(), 0u);
 
-    ByteStringList negative{-1, 4, nullptr};
+    ByteStringList negative {-1, 4, nullptr};
     EXPECT_EQ(destroyList(&negative), -1);
     EXPECT_EQ(destroyList(nullptr), -1);
 }

@@ -8,12 +8,17 @@
 
 using namespace bytestring;
 
-TEST(Equals, ComparesLengthAndEveryByteExactly) {
+TEST(Equals, ComparesLengthAndEveryByteExactly)
+{
     const struct {
         std::string a, b;
         int expected;
-    } cases[] = {{"", "", 1},      {"ab", "abc", 0},   {"abc", "abc", 1}, {"abc", "abd", 0},
-                 {"ABC", "abc", 0}, {std::string("a\0b", 3), std::string("a\0c", 3), 0},
+    } cases[] = {{"", "", 1},
+                 {"ab", "abc", 0},
+                 {"abc", "abc", 1},
+                 {"abc", "abd", 0},
+                 {"ABC", "abc", 0},
+                 {std::string("a\0b", 3), std::string("a\0c", 3), 0},
                  {std::string("a\0b", 3), std::string("a\0b", 3), 1}};
     for (const auto& c : cases) {
         OwnedString a = ownedFrom(c.a);
@@ -22,11 +27,12 @@ TEST(Equals, ComparesLengthAndEveryByteExactly) {
     }
 }
 
-TEST(Equals, RefusesNullAndNegativeLengthOperands) {
+TEST(Equals, RefusesNullAndNegativeLengthOperands)
+{
     OwnedString a = owned(fromCString("a"));
     char byte = 'a';
-    ByteString negative{8, -1, &byte};
-    ByteString noBuffer{8, 0, nullptr};
+    ByteString negative {8, -1, &byte};
+    ByteString noBuffer {8, 0, nullptr};
     EXPECT_EQ(equals(a.get(), nullptr), -1);
     EXPECT_EQ(equals(nullptr, a.get()), -1);
     EXPECT_EQ(equals(a.get(), &negative), -1);
@@ -35,15 +41,27 @@ TEST(Equals, RefusesNullAndNegativeLengthOperands) {
 }
 
 // Lookup relies on find answering 0 only for a true prefix.
-TEST(Find, ReturnsTheFirstOccurrence) {
+TEST(Find, ReturnsTheFirstOccurrence)
+{
     const struct {
         std::string haystack, needle;
         int32_t expected;
-    } cases[] = {{"abcabc", "ca", 2},   {"abcabc", "abc", 0},     {"abcabc", "bc", 1},  {"abcabc", "cb", -1},
-                 {"abc", "", 0},        {"", "", 0},              {"", "a", -1},        {"ab", "abc", -1},
-                 {"abc", "abc", 0},     {"aaab", "aab", 1},       {"xyzab", "ab", 3},   {"abca", "ab?", -1},
-                 {"abcab", "abX", -1},  {std::string("a\0b\0c", 5), std::string("\0c", 2), 3},
-                 {"Shaders.Particle.VS", "Shaders.Particle", 0}, {"Shaders.Part", "Shaders.Particle", -1}};
+    } cases[] = {{"abcabc", "ca", 2},
+                 {"abcabc", "abc", 0},
+                 {"abcabc", "bc", 1},
+                 {"abcabc", "cb", -1},
+                 {"abc", "", 0},
+                 {"", "", 0},
+                 {"", "a", -1},
+                 {"ab", "abc", -1},
+                 {"abc", "abc", 0},
+                 {"aaab", "aab", 1},
+                 {"xyzab", "ab", 3},
+                 {"abca", "ab?", -1},
+                 {"abcab", "abX", -1},
+                 {std::string("a\0b\0c", 5), std::string("\0c", 2), 3},
+                 {"Shaders.Particle.VS", "Shaders.Particle", 0},
+                 {"Shaders.Part", "Shaders.Particle", -1}};
     for (const auto& c : cases) {
         OwnedString h = ownedFrom(c.haystack);
         OwnedString n = ownedFrom(c.needle);
@@ -56,14 +74,17 @@ TEST(Find, ReturnsTheFirstOccurrence) {
     EXPECT_EQ(find(nullptr, h.get()), -1);
 }
 
-static std::vector<std::string> piecesOf(const ByteStringList* list) {
+static std::vector<std::string> piecesOf(const ByteStringList* list)
+{
     std::vector<std::string> pieces;
-    for (int32_t i = 0; i < list->count; ++i) pieces.push_back(contents(list->entries[i]));
+    for (int32_t i = 0; i < list->count; ++i)
+        pieces.push_back(contents(list->entries[i]));
     return pieces;
 }
 
 // k separators give k + 1 pieces; the store's line numbers depend on it.
-TEST(Split, GivesOnePieceMoreThanThereAreSeparators) {
+TEST(Split, GivesOnePieceMoreThanThereAreSeparators)
+{
     using Pieces = std::vector<std::string>;
     const struct {
         std::string text;
@@ -97,34 +118,38 @@ struct Recorder {
     ByteString* truncate = nullptr;
 };
 
-static int record(void* context, int32_t position, int32_t length) {
+static int record(void* context, int32_t position, int32_t length)
+{
     Recorder* recorder = static_cast<Recorder*>(context);
     recorder->pieces.push_back({position, length});
     if (recorder->truncate != nullptr) {
         recorder->truncate->length = 1;
         recorder->truncate->data[1] = 0;
     }
-    if (static_cast<int>(recorder->pieces.size()) == recorder->stopAfter) return -7;
+    if (static_cast<int>(recorder->pieces.size()) == recorder->stopAfter)
+        return -7;
     return 0;
 }
 
-TEST(SplitWithCallback, ReportsPiecesFromTheStartPosition) {
+TEST(SplitWithCallback, ReportsPiecesFromTheStartPosition)
+{
     OwnedString b = owned(fromCString("ab,c,,d"));
     Recorder fromStart;
     EXPECT_EQ(splitWithCallback(b.get(), ',', 0, record, &fromStart), 0);
-    EXPECT_EQ(fromStart.pieces, (std::vector<Piece>{{0, 2}, {3, 1}, {5, 0}, {6, 1}}));
+    EXPECT_EQ(fromStart.pieces, (std::vector<Piece> {{0, 2}, {3, 1}, {5, 0}, {6, 1}}));
 
     Recorder fromMiddle;
     EXPECT_EQ(splitWithCallback(b.get(), ',', 4, record, &fromMiddle), 0);
-    EXPECT_EQ(fromMiddle.pieces, (std::vector<Piece>{{4, 0}, {5, 0}, {6, 1}}));
+    EXPECT_EQ(fromMiddle.pieces, (std::vector<Piece> {{4, 0}, {5, 0}, {6, 1}}));
 
     Recorder atEnd;
     EXPECT_EQ(splitWithCallback(b.get(), ',', 7, record, &atEnd), 0);
-    EXPECT_EQ(atEnd.pieces, (std::vector<Piece>{{7, 0}}));
+    EXPECT_EQ(atEnd.pieces, (std::vector<Piece> {{7, 0}}));
 }
 
 // A callback's failure must stop the walk and reach the caller unchanged.
-TEST(SplitWithCallback, StopsAtANegativeCallbackResultAndPassesItOn) {
+TEST(SplitWithCallback, StopsAtANegativeCallbackResultAndPassesItOn)
+{
     OwnedString b = owned(fromCString("a,b,c"));
     Recorder recorder;
     recorder.stopAfter = 2;
@@ -133,15 +158,17 @@ TEST(SplitWithCallback, StopsAtANegativeCallbackResultAndPassesItOn) {
 }
 
 // A callback that shortens the string must not make the walk read past the new end.
-TEST(SplitWithCallback, RereadsTheLengthForEveryPiece) {
+TEST(SplitWithCallback, RereadsTheLengthForEveryPiece)
+{
     OwnedString b = owned(fromCString("a,b,c,d"));
     Recorder recorder;
     recorder.truncate = b.get();
     EXPECT_EQ(splitWithCallback(b.get(), ',', 0, record, &recorder), 0);
-    EXPECT_EQ(recorder.pieces, (std::vector<Piece>{{0, 1}}));
+    EXPECT_EQ(recorder.pieces, (std::vector<Piece> {{0, 1}}));
 }
 
-TEST(SplitWithCallback, RefusesBadStartsNullCallbacksAndNullStrings) {
+TEST(SplitWithCallback, RefusesBadStartsNullCallbacksAndNullStrings)
+{
     OwnedString b = owned(fromCString("abc"));
     Recorder recorder;
     EXPECT_EQ(splitWithCallback(b.get(), ',', -1, record, &recorder), -1);

@@ -33,9 +33,9 @@ TEST(CommandLine, NoOptionsRunsWithEveryDefault)
 
 TEST(CommandLine, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign)
 {
-    CommandLine line = parse({"--assets", "/opt/vanteel/assets", "--frames=60", "--screenshot", "shot.png",
-                              "--fixed-step", "16667", "--benchmark", "3.5", "--warmup=0", "--stats-file", "s.json",
-                              "--watch"});
+    CommandLine line =
+        parse({"--assets", "/opt/vanteel/assets", "--frames=60", "--screenshot", "shot.png", "--fixed-step", "16667",
+               "--benchmark", "3.5", "--warmup=0", "--stats-file", "s.json", "--watch"});
     ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
     const RunOptions& options = line.options;
     EXPECT_STREQ(options.assetsDirectory, "/opt/vanteel/assets");

@@ -30,7 +30,7 @@ TEST(DebugPrint, AddsNothingAndPrintsPercentSignsInArgumentsVerbatim)
     DebugCapture capture;
     debugPrint("OpenGL Version: %s\n", "4.5 (Core 100%s %d)");
     debugPrint("no newline");
-    EXPECT_EQ(capture.writes(), (Writes{"OpenGL Version: 4.5 (Core 100%s %d)\n", "no newline"}));
+    EXPECT_EQ(capture.writes(), (Writes {"OpenGL Version: 4.5 (Core 100%s %d)\n", "no newline"}));
 }
 
 TEST(CheckCondition, NonZeroConditionWritesNothingAndReturns)
@@ -73,8 +73,8 @@ TEST(FatalError, CutsALongMessageBeforeTheSeparateNewline)
 {
     // Spelled out: the Windows build's regular expressions have no repetition counts.
     std::string expected = "^\\[" + std::string(1023, 'x') + "\\]\\[\n\\]$";
-    EXPECT_EXIT(printWritesAndDie([] { fatalError("%s", std::string(2000, 'x').c_str()); }),
-                testing::ExitedWithCode(1), expected);
+    EXPECT_EXIT(printWritesAndDie([] { fatalError("%s", std::string(2000, 'x').c_str()); }), testing::ExitedWithCode(1),
+                expected);
 }
 
 // Guards a failed allocation ending the process through std::terminate (a

@@ -17,7 +17,7 @@ struct WatchTest : testing::Test {
     std::string path = searchPrefix(directory) + "Shaders.glsl";
 };
 
-}  // namespace
+} // namespace
 
 // Guards looking on every frame: the file is looked at again only once the
 // interval since the last look is over, so a change waits for that look.

@@ -84,7 +84,10 @@ static void present()
 
 class FrameBudgetTest : public GlEffectTest {
 protected:
-    FrameBudgetTest() : GlEffectTest(budgetEffect) {}
+    FrameBudgetTest()
+        : GlEffectTest(budgetEffect)
+    {
+    }
 
     void SetUp() override
     {
@@ -177,13 +180,15 @@ static std::vector<std::string> callsOfOneFrame()
 
     calls.push_back("glEnable GL_RASTERIZER_DISCARD");
     addParticleAttributes(&calls);
-    calls.insert(calls.end(), {"glBindBufferBase", "glBeginTransformFeedback", "glDrawArrays",
-                               "glEndTransformFeedback", "glBindBuffer"});
+    calls.insert(
+        calls.end(),
+        {"glBindBufferBase", "glBeginTransformFeedback", "glDrawArrays", "glEndTransformFeedback", "glBindBuffer"});
     calls.insert(calls.end(), 3, "glDisableVertexAttribArray");
     calls.push_back("glDisable GL_RASTERIZER_DISCARD");
 
-    calls.insert(calls.end(), {"glBindFramebuffer", "glClearColor", "glClear", "glActiveTexture", "glBindTexture",
-                               "glDisable GL_DEPTH_TEST", "glEnable GL_BLEND", "glUseProgram"});
+    calls.insert(calls.end(),
+                 {"glBindFramebuffer", "glClearColor", "glClear", "glActiveTexture", "glBindTexture",
+                  "glDisable GL_DEPTH_TEST", "glEnable GL_BLEND", "glUseProgram"});
     addUniform(&calls, "Time", "glUniform1f");
     addUniform(&calls, "ModelviewProjection", "glUniformMatrix4fv");
     addUniform(&calls, "Modelview", "glUniformMatrix3fv");
@@ -197,9 +202,10 @@ static std::vector<std::string> callsOfOneFrame()
     calls.insert(calls.end(), {"glActiveTexture", "glBindTexture", "glActiveTexture", "glBindTexture", "glUseProgram"});
     addUniform(&calls, "BackgroundSampler", "glUniform1i");
     addUniform(&calls, "ParticlesSampler", "glUniform1i");
-    calls.insert(calls.end(), {"glGetError", "glBindBuffer", "glVertexAttribPointer", "glEnableVertexAttribArray",
-                               "glBindBuffer", "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer",
-                               "glDrawElements", "glGetError"});
+    calls.insert(calls.end(),
+                 {"glGetError", "glBindBuffer", "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer",
+                  "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer", "glDrawElements",
+                  "glGetError"});
     calls.insert(calls.end(), 3, "glDisableVertexAttribArray");
     calls.insert(calls.end(), {"glBindTexture", "glActiveTexture", "glBindTexture", "glEnable GL_DEPTH_TEST"});
 
@@ -294,10 +300,9 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopBeforeTheLastFrameOfAScreen
 TEST_P(FrameBudgetTest, AllocationCounterSeesTheFrameThreadButNotTheDriver)
 {
     void* (*volatile allocate)(size_t) = std::malloc;
-    std::atomic<int> step{0};
+    std::atomic<int> step {0};
     std::thread other([&] {
-        while (step.load() == 0) {
-        }
+        while (step.load() == 0) { }
         std::free(allocate(24));
         step = 2;
     });
@@ -312,8 +317,7 @@ TEST_P(FrameBudgetTest, AllocationCounterSeesTheFrameThreadButNotTheDriver)
         std::free(allocate(24));
     }
     step = 1;
-    while (step.load() != 2) {
-    }
+    while (step.load() != 2) { }
     stopCountingThreadAllocations();
     other.join();
     EXPECT_EQ(counter.requests, 2);

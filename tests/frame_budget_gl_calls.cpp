@@ -42,14 +42,11 @@ struct Scope {
 
 // One wrapper per GLEW entry point, its signature taken from the pointer's
 // type; the real pointer is kept per entry point.
-template <typename Pointer>
-struct GlewWrapper;
+template <typename Pointer> struct GlewWrapper;
 
-template <typename Result, typename... Arguments>
-struct GlewWrapper<Result(GLAPIENTRY*)(Arguments...)> {
+template <typename Result, typename... Arguments> struct GlewWrapper<Result(GLAPIENTRY*)(Arguments...)> {
     using Pointer = Result(GLAPIENTRY*)(Arguments...);
-    template <Pointer* Slot, const char* Name>
-    struct For {
+    template <Pointer* Slot, const char* Name> struct For {
         static inline Pointer real;
         static Result GLAPIENTRY call(Arguments... arguments)
         {
@@ -68,9 +65,9 @@ struct GlewWrapper<Result(GLAPIENTRY*)(Arguments...)> {
 
 std::vector<std::string> countedSymbols;
 
-#define COUNT_GLEW_ENTRY_POINT(name)                                                      \
-    static constexpr char name##Name[] = "gl" #name;                                     \
-    GlewWrapper<decltype(__glew##name)>::For<&__glew##name, name##Name>::install();      \
+#define COUNT_GLEW_ENTRY_POINT(name)                                                                                   \
+    static constexpr char name##Name[] = "gl" #name;                                                                   \
+    GlewWrapper<decltype(__glew##name)>::For<&__glew##name, name##Name>::install();                                    \
     countedSymbols.push_back("__glew" #name);
 
 PFNGLGETUNIFORMLOCATIONPROC realGetUniformLocation;
@@ -81,7 +78,7 @@ GLint GLAPIENTRY loggedGetUniformLocation(GLuint program, const GLchar* name)
     return realGetUniformLocation(program, name);
 }
 
-}  // namespace
+} // namespace
 
 void installGlCallLog()
 {
@@ -132,13 +129,13 @@ void installGlCallLog()
 }
 
 // The GL 1.1 entry points, redirected here by the linker.
-#define COUNT_GL11_ENTRY_POINT(name, parameters, arguments, ...)            \
-    extern "C" __VA_ARGS__ GLAPIENTRY __real_##name parameters;             \
-    extern "C" __VA_ARGS__ GLAPIENTRY __wrap_##name parameters              \
-    {                                                                       \
-        Scope scope(#name);                                                 \
-        return __real_##name arguments;                                     \
-    }                                                                       \
+#define COUNT_GL11_ENTRY_POINT(name, parameters, arguments, ...)                                                       \
+    extern "C" __VA_ARGS__ GLAPIENTRY __real_##name parameters;                                                        \
+    extern "C" __VA_ARGS__ GLAPIENTRY __wrap_##name parameters                                                         \
+    {                                                                                                                  \
+        Scope scope(#name);                                                                                            \
+        return __real_##name arguments;                                                                                \
+    }                                                                                                                  \
     static const bool name##Counted = (countedSymbols.push_back(#name), true);
 
 COUNT_GL11_ENTRY_POINT(glBindTexture, (GLenum target, GLuint texture), (target, texture), void)
@@ -157,8 +154,8 @@ COUNT_GL11_ENTRY_POINT(glReadPixels,
                        (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels),
                        (x, y, width, height, format, type, pixels), void)
 COUNT_GL11_ENTRY_POINT(glTexImage2D,
-                       (GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
-                        GLint border, GLenum format, GLenum type, const void* pixels),
+                       (GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                        GLenum format, GLenum type, const void* pixels),
                        (target, level, internalFormat, width, height, border, format, type, pixels), void)
 COUNT_GL11_ENTRY_POINT(glTexParameteri, (GLenum target, GLenum name, GLint value), (target, name, value), void)
 
@@ -176,7 +173,8 @@ extern "C" void GLAPIENTRY __wrap_glDisable(GLenum capability)
     __real_glDisable(capability);
 }
 
-static const bool capabilitiesCounted = (countedSymbols.push_back("glEnable"), countedSymbols.push_back("glDisable"), true);
+static const bool capabilitiesCounted =
+    (countedSymbols.push_back("glEnable"), countedSymbols.push_back("glDisable"), true);
 
 void startGlCallLog()
 {

@@ -44,8 +44,7 @@ void GlTest::SetUp()
     glewExperimental = GL_TRUE;
     ASSERT_EQ(glewInit(), GLEW_OK);
     // GLEW asks core contexts for the legacy extension string, which fails.
-    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
-    }
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) { }
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     if (GetParam() == ContextKind::Core) {

@@ -29,14 +29,16 @@ protected:
     GLFWwindow* window = nullptr;
 };
 
-#define INSTANTIATE_FOR_BOTH_CONTEXTS(suite)                                                        \
-    INSTANTIATE_TEST_SUITE_P(Contexts, suite, testing::Values(ContextKind::Legacy, ContextKind::Core), \
-                             contextKindName)
+#define INSTANTIATE_FOR_BOTH_CONTEXTS(suite)                                                                           \
+    INSTANTIATE_TEST_SUITE_P(Contexts, suite, testing::Values(ContextKind::Legacy, ContextKind::Core), contextKindName)
 
 // A GlTest in a scratch tree whose ../assets/Shaders.glsl holds the effect given.
 class GlEffectTest : public GlTest {
 protected:
-    explicit GlEffectTest(const char* effect) : effect(effect) {}
+    explicit GlEffectTest(const char* effect)
+        : effect(effect)
+    {
+    }
     void SetUp() override;
 
     EffectDirectory effects;
@@ -49,8 +51,7 @@ private:
 // other binding changes.
 std::vector<unsigned char> readBuffer(GLuint buffer, GLintptr offset, GLsizeiptr size);
 
-template <typename T>
-std::vector<T> readBufferAs(GLuint buffer, GLintptr offset, size_t count)
+template <typename T> std::vector<T> readBufferAs(GLuint buffer, GLintptr offset, size_t count)
 {
     std::vector<unsigned char> bytes = readBuffer(buffer, offset, GLsizeiptr(count * sizeof(T)));
     std::vector<T> values(count);

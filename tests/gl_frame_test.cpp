@@ -111,7 +111,10 @@ static constexpr float TimeStepOfTwoSeconds = 1.0f;
 
 class FrameTest : public GlEffectTest {
 protected:
-    FrameTest() : GlEffectTest(frameEffect) {}
+    FrameTest()
+        : GlEffectTest(frameEffect)
+    {
+    }
 };
 INSTANTIATE_FOR_BOTH_CONTEXTS(FrameTest);
 
@@ -174,7 +177,8 @@ TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
         for (int index : {0, 1, 349999, ParticleCount - 1}) {
             ParticleVertex newest = readParticle(names.source, index);
             ParticleVertex older = readParticle(names.destination, index);
-            EXPECT_FLOAT_EQ(newest.position.x, expectedX + TimeStepOfTwoSeconds) << "frame " << frame << ", particle " << index;
+            EXPECT_FLOAT_EQ(newest.position.x, expectedX + TimeStepOfTwoSeconds)
+                << "frame " << frame << ", particle " << index;
             EXPECT_EQ(newest.position.y, float(index));
             EXPECT_FLOAT_EQ(older.position.x, expectedX) << "frame " << frame << ", particle " << index;
         }
@@ -205,7 +209,8 @@ static FeedbackRecord runFrame()
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     ParticleVertex record = readParticle(particleBufferNames().source, 0);
     float code = record.velocity.z;
-    return {record.birthTime, record.velocity.x, record.velocity.y, code >= 2 ? code - 2 : code, code >= 2 ? 1.0f : 0.0f};
+    return {record.birthTime, record.velocity.x, record.velocity.y, code >= 2 ? code - 2 : code,
+            code >= 2 ? 1.0f : 0.0f};
 }
 
 static void expectUploaded(const FeedbackRecord& record, float mouseUp, float explosion, const char* when)
@@ -506,9 +511,11 @@ TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
     // The buffers start as zeros, which the first frame gives their first lives.
     rebirthFrame();
     rebirthFrame();
-    std::vector<ParticleVertex> firstLives = readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+    std::vector<ParticleVertex> firstLives =
+        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
     rebirthFrame();
-    std::vector<ParticleVertex> secondLives = readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+    std::vector<ParticleVertex> secondLives =
+        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     int moved = 0, sampled = 0;
@@ -516,7 +523,8 @@ TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
         Vector3 a = firstLives[index].position, b = secondLives[index].position;
         float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
         moved += dx * dx + dy * dy + dz * dz > 1e-4f;
-        EXPECT_GT(secondLives[index].birthTime, firstLives[index].birthTime) << "particle " << index << " was not reborn";
+        EXPECT_GT(secondLives[index].birthTime, firstLives[index].birthTime)
+            << "particle " << index << " was not reborn";
         if (HasFailure())
             break;
     }

@@ -87,7 +87,10 @@ void main() { a1 = 1; a2 = 2; a3 = 3; a4 = 4; a5 = 5; a6 = 6; a7 = 7; a8 = 8; }
 
 class ProgramTest : public GlEffectTest {
 protected:
-    ProgramTest() : GlEffectTest(testEffect) {}
+    ProgramTest()
+        : GlEffectTest(testEffect)
+    {
+    }
 };
 INSTANTIATE_FOR_BOTH_CONTEXTS(ProgramTest);
 
@@ -291,8 +294,7 @@ TEST_P(ProgramTest, ALongCompileLogIsCutTo255Characters)
 // Guards the link check: stages that disagree on a uniform's type fail with the linker's log.
 TEST_P(ProgramTest, ALinkErrorStopsWithTheLinkersLog)
 {
-    EXPECT_EXIT(buildProgram("Plain.VS", nullptr, "Unlinked.FS"), testing::ExitedWithCode(1),
-                HasSubstr("Shared"));
+    EXPECT_EXIT(buildProgram("Plain.VS", nullptr, "Unlinked.FS"), testing::ExitedWithCode(1), HasSubstr("Shared"));
 }
 
 // Guards the error check after declaring feedback outputs, made only for vertex-only programs.

@@ -90,8 +90,7 @@ TEST_P(SurfaceTest, StopsAtTheDepthTextureWhenAnErrorIsPending)
             createSurface(16, 16);
         },
         testing::ExitedWithCode(1), HasSubstr("Unable to create depth texture\n"));
-    EXPECT_EXIT(createSurface(1 << 20, 16), testing::ExitedWithCode(1),
-                HasSubstr("Unable to create depth texture\n"));
+    EXPECT_EXIT(createSurface(1 << 20, 16), testing::ExitedWithCode(1), HasSubstr("Unable to create depth texture\n"));
 }
 
 // Guards the quad's layout: positions, t running downwards, and the index order.
@@ -115,9 +114,9 @@ TEST_P(SurfaceTest, QuadBuffersHoldTheCornersTexCoordsAndIndicesByteForByte)
         const void* bytes;
         size_t size;
     };
-    for (Expected expected : {Expected{quad.positionBuffer, positions, sizeof positions},
-                              Expected{quad.texCoordBuffer, texCoords, sizeof texCoords},
-                              Expected{quad.indexBuffer, indices, sizeof indices}}) {
+    for (Expected expected : {Expected {quad.positionBuffer, positions, sizeof positions},
+                              Expected {quad.texCoordBuffer, texCoords, sizeof texCoords},
+                              Expected {quad.indexBuffer, indices, sizeof indices}}) {
         GLint size = 0, usage = 0;
         glBindBuffer(GL_COPY_READ_BUFFER, expected.buffer);
         glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);

@@ -32,7 +32,7 @@ struct Recorder {
 
 using Events = std::vector<Event>;
 
-}  // namespace
+} // namespace
 
 // Guards against moves leaking through while the button is up, before the
 // first press as much as after a release.
@@ -45,10 +45,8 @@ TEST(MouseInput, MovesAreDeliveredOnlyWhileTheLeftButtonIsHeld)
     mouse.move(150, 250);
     mouse.release(150, 250);
     mouse.move(160, 260);
-    EXPECT_EQ(mouse.delivered, (Events{{MouseDown, 100, 200},
-                                       {MouseMove, 101, 202},
-                                       {MouseMove, 150, 250},
-                                       {MouseUp, 150, 250}}));
+    EXPECT_EQ(mouse.delivered,
+              (Events {{MouseDown, 100, 200}, {MouseMove, 101, 202}, {MouseMove, 150, 250}, {MouseUp, 150, 250}}));
 }
 
 // Guards the order the reference platform delivers a double click in.
@@ -60,7 +58,7 @@ TEST(MouseInput, ADoubleClickIsDownUpDoubleClickUp)
     mouse.press(300, 400, 1200);
     mouse.release(300, 400);
     EXPECT_EQ(mouse.delivered,
-              (Events{{MouseDown, 300, 400}, {MouseUp, 300, 400}, {MouseDoubleClick, 300, 400}, {MouseUp, 300, 400}}));
+              (Events {{MouseDown, 300, 400}, {MouseUp, 300, 400}, {MouseDoubleClick, 300, 400}, {MouseUp, 300, 400}}));
 }
 
 // Guards the limits of the pairing rule: 500 ms and two pixels either way
@@ -100,8 +98,9 @@ TEST(MouseInput, PairingStartsOverAfterADoubleClickAndAfterALatePress)
     for (const Event& event : mouse.delivered)
         if (event.kind != MouseUp)
             presses.push_back(event.kind);
-    EXPECT_EQ(presses, (std::vector<MouseEvent>{MouseDown, MouseDoubleClick, MouseDown, MouseDoubleClick, MouseDown,
-                                                MouseDown, MouseDoubleClick}));
+    EXPECT_EQ(presses,
+              (std::vector<MouseEvent> {MouseDown, MouseDoubleClick, MouseDown, MouseDoubleClick, MouseDown, MouseDown,
+                                        MouseDoubleClick}));
 }
 
 // Guards the drag beyond the window: moves off the client area (each edge,
@@ -118,7 +117,7 @@ TEST(MouseInput, MovesOutsideTheClientAreaAreDroppedDuringADrag)
     mouse.move(-4000, 9000);
     mouse.move(1023, 1023);
     mouse.move(0, 0);
-    EXPECT_EQ(mouse.delivered, (Events{{MouseDown, 512, 512}, {MouseMove, 1023, 1023}, {MouseMove, 0, 0}}));
+    EXPECT_EQ(mouse.delivered, (Events {{MouseDown, 512, 512}, {MouseMove, 1023, 1023}, {MouseMove, 0, 0}}));
 }
 
 // Guards against a release outside the window getting lost (the demo would
@@ -132,12 +131,13 @@ TEST(MouseInput, AReleaseIsAlwaysDeliveredWithinTheClientArea)
     mouse.release(1500, -3);
     mouse.press(700, 600, 9000);
     mouse.release(701, 599);
-    EXPECT_EQ(mouse.delivered, (Events{{MouseDown, 10, 10},
-                                       {MouseUp, 0, 1023},
-                                       {MouseDown, 900, 20},
-                                       {MouseUp, 1023, 0},
-                                       {MouseDown, 700, 600},
-                                       {MouseUp, 701, 599}}));
+    EXPECT_EQ(mouse.delivered,
+              (Events {{MouseDown, 10, 10},
+                       {MouseUp, 0, 1023},
+                       {MouseDown, 900, 20},
+                       {MouseUp, 1023, 0},
+                       {MouseDown, 700, 600},
+                       {MouseUp, 701, 599}}));
 }
 
 // Guards the whole path into the scene: a drag that leaves the window keeps

@@ -26,7 +26,10 @@ static bool renderRaisesGlError;
 // An invalid enumerant: raises GL_INVALID_ENUM wherever it is called.
 static void raiseGlError() { glEnable(0xFFFF); }
 
-static void recordUpdate(uint32_t elapsedMicroseconds) { calls.push_back("update " + std::to_string(elapsedMicroseconds)); }
+static void recordUpdate(uint32_t elapsedMicroseconds)
+{
+    calls.push_back("update " + std::to_string(elapsedMicroseconds));
+}
 static void recordRender()
 {
     calls.push_back("render");
@@ -100,7 +103,7 @@ TEST(OpenGlEntryPoints, AreLoadedAndTheDriverVersionIsPrintedOnce)
     loadOpenGlEntryPoints();
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     ASSERT_NE(version, nullptr);
-    EXPECT_EQ(capture.writes(), (std::vector<std::string>{"OpenGL Version: " + std::string(version) + "\n"}));
+    EXPECT_EQ(capture.writes(), (std::vector<std::string> {"OpenGL Version: " + std::string(version) + "\n"}));
     EXPECT_NE(glGenBuffers, nullptr);
     EXPECT_NE(glBeginTransformFeedback, nullptr);
     EXPECT_NE(glBlendFuncSeparate, nullptr);
@@ -137,8 +140,7 @@ TEST(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
     startWindowSystem();
     createDemoWindow(appConfig(), 1);
     loadOpenGlEntryPoints();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) { }
     EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_INVALID_OPERATION));
 }
 
@@ -150,8 +152,8 @@ TEST(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
     FrameClock clock = {1000000, 250};
     runFrame(recorder, &clock, 250 + 16667, recordPresent);
     runFrame(recorder, &clock, 250 + 16667 + 33000, recordPresent);
-    EXPECT_EQ(calls, (std::vector<std::string>{"update 16667", "render", "present", "update 33000", "render",
-                                               "present"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string> {"update 16667", "render", "present", "update 33000", "render", "present"}));
     EXPECT_EQ(clock.previousReading, 250 + 16667 + 33000);
 }
 

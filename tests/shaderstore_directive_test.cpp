@@ -11,7 +11,8 @@ using namespace shaderstore;
 static const char* const particleEffect = "--Particle.VS\nvs\n--tf.VS\ntf\n--Composite.FS\nfs\n";
 
 // Directives come out oldest first, each on its own line, before the "#line" line.
-TEST(Directives, AppearInTheOrderTheyWereAdded) {
+TEST(Directives, AppearInTheOrderTheyWereAdded)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", particleEffect);
     create();
@@ -22,7 +23,8 @@ TEST(Directives, AppearInTheOrderTheyWereAdded) {
 }
 
 // A token reaches sections whose name has it as a part, exactly and case-sensitively.
-TEST(Directives, ATokenReachesSectionsWithThatNamePart) {
+TEST(Directives, ATokenReachesSectionsWithThatNamePart)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", particleEffect);
     create();
@@ -37,7 +39,8 @@ TEST(Directives, ATokenReachesSectionsWithThatNamePart) {
 
 // The effect name reaches every section of that effect and of no other; a
 // directive that applies several ways still goes in once.
-TEST(Directives, TheEffectNameReachesOnlyItsOwnSections) {
+TEST(Directives, TheEffectNameReachesOnlyItsOwnSections)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--Particle.VS\nvs\n--Shaders.X\nx\n");
     writeEffectFile(directory, "Other", "--Main\nother\n");
@@ -49,7 +52,8 @@ TEST(Directives, TheEffectNameReachesOnlyItsOwnSections) {
 }
 
 // Sections are finished when sliced: later directives reach only effects loaded later.
-TEST(Directives, ReachOnlyEffectsSlicedAfterThemselves) {
+TEST(Directives, ReachOnlyEffectsSlicedAfterThemselves)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", particleEffect);
     writeEffectFile(directory, "Later", "--A\na\n");

@@ -9,7 +9,8 @@
 using namespace shaderstore;
 
 // Every case runs in its own process, so the store starts absent here.
-TEST(Lifecycle, EveryOperationRefusesBeforeCreate) {
+TEST(Lifecycle, EveryOperationRefusesBeforeCreate)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     EXPECT_EQ(addPath("x/", ".glsl"), 0);
@@ -17,11 +18,12 @@ TEST(Lifecycle, EveryOperationRefusesBeforeCreate) {
     EXPECT_EQ(getShader("Shaders.A"), nullptr);
     EXPECT_EQ(lastError(), nullptr);
     ASSERT_EQ(create(), 1);
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");  // nothing refused was stored
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n"); // nothing refused was stored
 }
 
 // A second create must not throw away the paths and directives set up so far.
-TEST(Lifecycle, ASecondCreateReportsAndChangesNothing) {
+TEST(Lifecycle, ASecondCreateReportsAndChangesNothing)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "dir/Shaders.glsl", "--A\na\n");
     ASSERT_EQ(create(), 1);
@@ -32,7 +34,8 @@ TEST(Lifecycle, ASecondCreateReportsAndChangesNothing) {
     EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 0\na\n\n");
 }
 
-TEST(Lifecycle, ANullKeyIsMalformedAndLoadsNothing) {
+TEST(Lifecycle, ANullKeyIsMalformedAndLoadsNothing)
+{
     EffectDirectory directory;
     create();
     EXPECT_EQ(getShader(nullptr), nullptr);
@@ -40,7 +43,8 @@ TEST(Lifecycle, ANullKeyIsMalformedAndLoadsNothing) {
 }
 
 // Only failures replace the last error; a success leaves it as it was.
-TEST(Lifecycle, ASuccessKeepsTheLastError) {
+TEST(Lifecycle, ASuccessKeepsTheLastError)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
@@ -51,7 +55,8 @@ TEST(Lifecycle, ASuccessKeepsTheLastError) {
 }
 
 // Without a path or a directive argument nothing is stored.
-TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused) {
+TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
@@ -62,7 +67,8 @@ TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused) {
 }
 
 // Releasing gives every block back and leaves the store absent, ready to be made again.
-TEST(Lifecycle, ReleaseLeavesTheStoreAbsent) {
+TEST(Lifecycle, ReleaseLeavesTheStoreAbsent)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     create();

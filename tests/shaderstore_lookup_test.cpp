@@ -9,7 +9,8 @@
 using namespace shaderstore;
 
 // The longest stored key that begins the request wins, whatever the "." boundaries.
-TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey) {
+TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--Part\np\n--Particle.VS\nvs\n--Particle\nparticle\n");
     create();
@@ -23,7 +24,8 @@ TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey) {
 }
 
 // A stored key longer than the request never answers it.
-TEST(Lookup, NeverAnswersWithALongerKey) {
+TEST(Lookup, NeverAnswersWithALongerKey)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--Particle.VS\nvs\n");
     create();
@@ -32,18 +34,20 @@ TEST(Lookup, NeverAnswersWithALongerKey) {
 }
 
 // A key without "." names its effect by the whole key: the effect loads, no section answers.
-TEST(Lookup, AKeyWithoutADotLoadsTheEffectButFindsNothing) {
+TEST(Lookup, AKeyWithoutADotLoadsTheEffectButFindsNothing)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
     EXPECT_EQ(shaderText("Shaders"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders'.");
     removeEffectFile(directory, "Shaders");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");  // sliced by the first request
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n"); // sliced by the first request
 }
 
 // Only sections of the requested effect can answer.
-TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother) {
+TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "One", "--A\none\n");
     writeEffectFile(directory, "Two", "--B\ntwo\n");
@@ -55,7 +59,8 @@ TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother) {
 }
 
 // Each effect file is read once: later requests, answered or not, use what was sliced.
-TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain) {
+TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\noriginal\n");
     create();
@@ -69,7 +74,8 @@ TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain) {
 }
 
 // A file that opens but holds nothing still counts as loaded.
-TEST(LoadOnce, AnEmptyFileIsLoadedWithNoSections) {
+TEST(LoadOnce, AnEmptyFileIsLoadedWithNoSections)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Empty", "");
     create();
@@ -79,7 +85,8 @@ TEST(LoadOnce, AnEmptyFileIsLoadedWithNoSections) {
 }
 
 // Newest path first, the default (the bare name in the working directory) last.
-TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast) {
+TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\ndefault\n");
     writeEffectFile(directory, "old/Shaders.glsl", "--A\nold\n");
@@ -94,7 +101,8 @@ TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast) {
 
 // A search in which nothing opened records nothing: a later request searches
 // again, with a path added since tried first.
-TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
+TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater)
+{
     EffectDirectory directory;
     create();
     addPath(searchPrefix(directory, "first").c_str(), ".glsl");
@@ -110,7 +118,8 @@ TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater) {
 
 // Guards a directory blocking the fallback: one named like the candidate opens
 // on some systems and reads as nothing, and must not end the search.
-TEST(SearchPaths, ADirectoryInPlaceOfTheFileIsPassedOver) {
+TEST(SearchPaths, ADirectoryInPlaceOfTheFileIsPassedOver)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\nbeside\n");
     writeEffectFile(directory, "assets/Shaders.glsl/inside", "--A\ninside\n");

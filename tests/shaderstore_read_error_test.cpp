@@ -14,11 +14,12 @@ namespace {
 
 struct FailingSource {
     std::string bytes;
-    size_t failAt;  // bytes delivered before the error; bytes.size() for none
+    size_t failAt; // bytes delivered before the error; bytes.size() for none
     size_t offset;
 };
 
-ssize_t readUntilTheFailure(void* cookie, char* buffer, size_t size) {
+ssize_t readUntilTheFailure(void* cookie, char* buffer, size_t size)
+{
     FailingSource* source = static_cast<FailingSource*>(cookie);
     if (source->offset == source->failAt && source->failAt < source->bytes.size()) {
         errno = EIO;
@@ -30,22 +31,24 @@ ssize_t readUntilTheFailure(void* cookie, char* buffer, size_t size) {
     return static_cast<ssize_t>(delivered);
 }
 
-FILE* streamOf(FailingSource* source) {
-    return fopencookie(source, "rb", cookie_io_functions_t{readUntilTheFailure, nullptr, nullptr, nullptr});
+FILE* streamOf(FailingSource* source)
+{
+    return fopencookie(source, "rb", cookie_io_functions_t {readUntilTheFailure, nullptr, nullptr, nullptr});
 }
 
-}  // namespace
+} // namespace
 
 // Guards a read error reported as a successful load: the part read before the
 // error would be sliced and served as complete sections.
-TEST(ReadEffectFile, AStreamThatFailsPartWayGivesNoText) {
+TEST(ReadEffectFile, AStreamThatFailsPartWayGivesNoText)
+{
     std::string text = "--A\n" + std::string(6000, 'a') + "\n--B\nb\n";
-    FailingSource whole{text, text.size(), 0};
+    FailingSource whole {text, text.size(), 0};
     OwnedString read = owned(shaderstore::readEffectFile(streamOf(&whole)));
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(contents(read.get()), text);
 
-    FailingSource failing{text, 3000, 0};
+    FailingSource failing {text, 3000, 0};
     EXPECT_EQ(shaderstore::readEffectFile(streamOf(&failing)), nullptr);
     EXPECT_EQ(failing.offset, 3000u) << "the error must come after part of the file was read";
 }

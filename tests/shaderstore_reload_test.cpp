@@ -10,7 +10,8 @@ using namespace shaderstore;
 
 // The path is the candidate that opened: a search path's prefix, the name and
 // its suffix, or the bare name of the default entry.
-TEST(EffectPath, NamesTheFileThatWasRead) {
+TEST(EffectPath, NamesTheFileThatWasRead)
+{
     EffectDirectory directory;
     EXPECT_EQ(effectPath("Shaders"), nullptr);
     create();
@@ -32,7 +33,8 @@ TEST(EffectPath, NamesTheFileThatWasRead) {
 // After forgetting, the effect's sections are those of the file as it is now:
 // changed, added and removed ones alike. Texts and paths handed out earlier
 // keep their bytes, and other effects are not read again.
-TEST(Forget, TheNextRequestReadsTheFileAgain) {
+TEST(Forget, TheNextRequestReadsTheFileAgain)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\nold\n--Gone\ngone\n");
     writeEffectFile(directory, "Other", "--A\nother\n");
@@ -58,7 +60,8 @@ TEST(Forget, TheNextRequestReadsTheFileAgain) {
 }
 
 // The file is searched and sliced as a first load would be now.
-TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince) {
+TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\nbeside\n");
     create();
@@ -73,7 +76,8 @@ TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince) {
     EXPECT_STREQ(effectPath("Shaders"), (searchPrefix(directory, "assets") + "Shaders.glsl").c_str());
 }
 
-TEST(Forget, AnEffectThatIsNotLoadedIsReported) {
+TEST(Forget, AnEffectThatIsNotLoadedIsReported)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     EXPECT_EQ(forgetEffect("Shaders"), 0);

@@ -13,12 +13,14 @@
 using namespace shaderstore;
 
 // A store that reads effect "E" from the working directory, with no directives.
-static void storeWithEffect(const EffectDirectory& directory, const std::string& bytes) {
+static void storeWithEffect(const EffectDirectory& directory, const std::string& bytes)
+{
     ASSERT_EQ(create(), 1);
     writeEffectFile(directory, "E", bytes);
 }
 
-TEST(Slicing, WorkedExampleByteForByte) {
+TEST(Slicing, WorkedExampleByteForByte)
+{
     EffectDirectory directory;
     writeEffectFile(directory, "assets/Shaders.glsl",
                     "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n");
@@ -31,7 +33,8 @@ TEST(Slicing, WorkedExampleByteForByte) {
 }
 
 // Files are read untranslated: carriage returns stay, and a name stops before one.
-TEST(Slicing, CarriageReturnsStayOnEveryLine) {
+TEST(Slicing, CarriageReturnsStayOnEveryLine)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\r\nx = 1;\r\ny = 2;\r\n--B\r\nz\r\n");
     EXPECT_EQ(shaderText("E.A"), "#line 0\nx = 1;\r\ny = 2;\r\n");
@@ -39,7 +42,8 @@ TEST(Slicing, CarriageReturnsStayOnEveryLine) {
 }
 
 // The last line gets a line feed whether or not the file ends with one.
-TEST(Slicing, LastLineEndsInALineFeedWithOrWithoutOneInTheFile) {
+TEST(Slicing, LastLineEndsInALineFeedWithOrWithoutOneInTheFile)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nlast");
     writeEffectFile(directory, "F", "--A\nlast\n");
@@ -48,7 +52,8 @@ TEST(Slicing, LastLineEndsInALineFeedWithOrWithoutOneInTheFile) {
 }
 
 // "--" alone closes the section; lines up to the next header belong to none.
-TEST(Slicing, ClosingLinesDropTheLinesThatFollow) {
+TEST(Slicing, ClosingLinesDropTheLinesThatFollow)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\na\n--\ndropped\n--B\nb\n-- %$!\nalso dropped\n--\xC3\xA9\nstill dropped\n");
     EXPECT_EQ(shaderText("E.A"), "#line 0\na\n");
@@ -56,14 +61,16 @@ TEST(Slicing, ClosingLinesDropTheLinesThatFollow) {
 }
 
 // Only two leading dashes make a header; a single dash is an ordinary body line.
-TEST(Slicing, SingleDashLinesAreBodyLines) {
+TEST(Slicing, SingleDashLinesAreBodyLines)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\n-\n-x\n- -A\n-\n");
     EXPECT_EQ(shaderText("E.A"), "#line 0\n-\n-x\n- -A\n-\n\n");
 }
 
 // The name is the first run of name characters after "--"; the rest of the line is ignored.
-TEST(Slicing, HeaderNamesSkipLeadingNoiseAndStopAtTheFirstNonNameByte) {
+TEST(Slicing, HeaderNamesSkipLeadingNoiseAndStopAtTheFirstNonNameByte)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "---Foo\none\n");
     writeEffectFile(directory, "G", "-- Foo Bar\ntwo\n");
@@ -72,33 +79,38 @@ TEST(Slicing, HeaderNamesSkipLeadingNoiseAndStopAtTheFirstNonNameByte) {
     EXPECT_EQ(shaderText("E.Foo"), "#line 0\none\n\n");
     EXPECT_EQ(shaderText("G.Foo"), "#line 0\ntwo\n\n");
     EXPECT_EQ(shaderText("H.Foo"), "#line 0\nthree\n\n");
-    EXPECT_EQ(shaderText("H.Foo-Bar"), "#line 0\nthree\n\n");  // answered by the prefix H.Foo
+    EXPECT_EQ(shaderText("H.Foo-Bar"), "#line 0\nthree\n\n"); // answered by the prefix H.Foo
     EXPECT_EQ(shaderText("I.tf.VS_2"), "#line 0\nfour\n\n");
     EXPECT_EQ(shaderText("G.Bar"), "<null>");
 }
 
 // A pre-decrement at the start of a line reads as a header line.
-TEST(Slicing, BodyLinesStartingWithTwoDashesOpenOrCloseSections) {
+TEST(Slicing, BodyLinesStartingWithTwoDashesOpenOrCloseSections)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nx\n--i;\ny\n-- ;\nz\n");
     EXPECT_EQ(shaderText("E.A"), "#line 0\nx\n");
     EXPECT_EQ(shaderText("E.i"), "#line 2\ny\n");
 }
 
-TEST(Slicing, RepeatedSectionNameAnswersWithTheLaterOne) {
+TEST(Slicing, RepeatedSectionNameAnswersWithTheLaterOne)
+{
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nfirst\n--A\nsecond\n");
     EXPECT_EQ(shaderText("E.A"), "#line 2\nsecond\n\n");
 }
 
-static std::vector<std::string> keysOf(const ChainNode* chain) {
+static std::vector<std::string> keysOf(const ChainNode* chain)
+{
     std::vector<std::string> keys;
-    for (; chain != nullptr; chain = chain->next) keys.push_back(contents(chain->first) + "=" + contents(chain->second));
+    for (; chain != nullptr; chain = chain->next)
+        keys.push_back(contents(chain->first) + "=" + contents(chain->second));
     return keys;
 }
 
 // Both copies are kept, newest first, and both get the directives.
-TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives) {
+TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     OwnedString effect = owned(bytestring::fromCString("E"));
@@ -106,8 +118,8 @@ TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives) {
     ASSERT_EQ(pushFront(&directives, bytestring::fromCString("*"), bytestring::fromCString("#version 150\n")), 0);
     ChainNode* sections = nullptr;
     ASSERT_EQ(sliceEffect(effect.get(), bytestring::fromCString("--A\nfirst\n--A\nsecond"), directives, &sections), 0);
-    EXPECT_EQ(keysOf(sections), (std::vector<std::string>{"E.A=#version 150\n#line 2\nsecond\n",
-                                                          "E.A=#version 150\n#line 0\nfirst\n"}));
+    EXPECT_EQ(keysOf(sections),
+              (std::vector<std::string> {"E.A=#version 150\n#line 2\nsecond\n", "E.A=#version 150\n#line 0\nfirst\n"}));
     releaseChain(sections);
     releaseChain(directives);
     effect.reset();
@@ -116,7 +128,8 @@ TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives) {
 
 // A line whose allocation failed (a null entry) must neither crash the store nor
 // yield a section with a line missing: the whole effect counts as unreadable.
-TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing) {
+TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing)
+{
     AllocationCounter counter;
     StoreAllocationsCounted counting(counter);
     OwnedString effect = owned(bytestring::fromCString("E"));
@@ -128,7 +141,7 @@ TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing) {
     ChainNode* sections = nullptr;
     ASSERT_EQ(pushFront(&sections, bytestring::fromCString("X.Y"), bytestring::fromCString("kept\n")), 0);
     EXPECT_EQ(sliceLines(effect.get(), lines, nullptr, &sections), -1);
-    EXPECT_EQ(keysOf(sections), (std::vector<std::string>{"X.Y=kept\n"}));
+    EXPECT_EQ(keysOf(sections), (std::vector<std::string> {"X.Y=kept\n"}));
     bytestring::destroyList(lines);
     releaseChain(sections);
     effect.reset();
@@ -136,10 +149,12 @@ TEST(Slicing, ANullLineFailsTheWholeEffectAndAddsNothing) {
     EXPECT_EQ(counter.liveBlocks.size(), 0u);
 }
 
-TEST(NameCharacters, AreAsciiLettersDigitsUnderscoreAndDot) {
+TEST(NameCharacters, AreAsciiLettersDigitsUnderscoreAndDot)
+{
     std::string accepted;
     for (int c = 0; c < 256; ++c) {
-        if (isNameChar(static_cast<unsigned char>(c))) accepted.push_back(static_cast<char>(c));
+        if (isNameChar(static_cast<unsigned char>(c)))
+            accepted.push_back(static_cast<char>(c));
     }
     EXPECT_EQ(accepted, ".0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz");
 }

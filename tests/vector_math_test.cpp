@@ -20,17 +20,14 @@ static void expectNear(const Matrix4& actual, const Matrix4& expected, float tol
     expectNear(actual.col3, expected.col3, tolerance);
 }
 
-static Matrix4 sample()
-{
-    return {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16}};
-}
+static Matrix4 sample() { return {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16}}; }
 
 TEST(Matrix4Product, AppliesColumnsToTheVectorsComponents)
 {
     // Column-major: the result is col0*x + col1*y + col2*z + col3*w, which a
     // row-major mix-up would turn into (30, 70, 110, 150).
-    expectNear(multiply(sample(), Vector4{1, 1, 1, 1}), {28, 32, 36, 40});
-    expectNear(multiply(sample(), Vector4{0, 0, 0, 1}), {13, 14, 15, 16});
+    expectNear(multiply(sample(), Vector4 {1, 1, 1, 1}), {28, 32, 36, 40});
+    expectNear(multiply(sample(), Vector4 {0, 0, 0, 1}), {13, 14, 15, 16});
 }
 
 TEST(Matrix4Product, ComposesLeftAfterRightAndKeepsTheIdentityNeutral)
@@ -40,8 +37,8 @@ TEST(Matrix4Product, ComposesLeftAfterRightAndKeepsTheIdentityNeutral)
     Matrix4 scale = identityMatrix4();
     scale.col0.x = 2;
     // Scale first, then translate: x = 2*1 + 5.
-    expectNear(multiply(multiply(translate, scale), Vector4{1, 0, 0, 1}), {7, 0, 0, 1});
-    expectNear(multiply(multiply(scale, translate), Vector4{1, 0, 0, 1}), {12, 0, 0, 1});
+    expectNear(multiply(multiply(translate, scale), Vector4 {1, 0, 0, 1}), {7, 0, 0, 1});
+    expectNear(multiply(multiply(scale, translate), Vector4 {1, 0, 0, 1}), {12, 0, 0, 1});
     expectNear(multiply(identityMatrix4(), sample()), sample(), 0);
     expectNear(multiply(sample(), identityMatrix4()), sample(), 0);
 }
@@ -63,7 +60,7 @@ TEST(Frustum, OffCentreVolumesShiftTheThirdColumn)
     EXPECT_NEAR(m.col2.x, 1.0f, 1e-6f);
     EXPECT_NEAR(m.col2.y, 0.5f, 1e-6f);
     // The near plane's corners land on the edges of clip space.
-    Vector4 corner = multiply(m, Vector4{2, 3, -1, 1});
+    Vector4 corner = multiply(m, Vector4 {2, 3, -1, 1});
     EXPECT_NEAR(corner.x / corner.w, 1.0f, 1e-6f);
     EXPECT_NEAR(corner.y / corner.w, 1.0f, 1e-6f);
     EXPECT_NEAR(corner.z / corner.w, -1.0f, 1e-6f);
@@ -80,13 +77,14 @@ TEST(LookAt, MapsAnArbitraryEyeToTheOriginAndTheTargetOntoNegativeZ)
 {
     Vector3 eye = {3, -2, 7}, target = {-1, 4, 0.5f};
     Matrix4 view = lookAt(eye, target, {0.2f, 1, 0.1f});
-    expectNear(multiply(view, Vector4{eye.x, eye.y, eye.z, 1}), {0, 0, 0, 1}, 1e-4f);
+    expectNear(multiply(view, Vector4 {eye.x, eye.y, eye.z, 1}), {0, 0, 0, 1}, 1e-4f);
     float distance = std::sqrt(4.0f * 4 + 6.0f * 6 + 6.5f * 6.5f);
-    expectNear(multiply(view, Vector4{target.x, target.y, target.z, 1}), {0, 0, -distance, 1}, 1e-4f);
+    expectNear(multiply(view, Vector4 {target.x, target.y, target.z, 1}), {0, 0, -distance, 1}, 1e-4f);
     // The rotation stays orthonormal: columns of unit length.
     Matrix3 rotation = upper3x3(view);
     EXPECT_NEAR(rotation.col0.x * rotation.col0.x + rotation.col0.y * rotation.col0.y +
-                    rotation.col0.z * rotation.col0.z, 1.0f, 1e-5f);
+                    rotation.col0.z * rotation.col0.z,
+                1.0f, 1e-5f);
 }
 
 TEST(OrthonormalInverse, UndoesARigidFrame)

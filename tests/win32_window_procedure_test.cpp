@@ -9,10 +9,7 @@
 struct DeliveredMouse {
     int x, y;
     MouseEvent kind;
-    bool operator==(const DeliveredMouse& other) const
-    {
-        return x == other.x && y == other.y && kind == other.kind;
-    }
+    bool operator==(const DeliveredMouse& other) const { return x == other.x && y == other.y && kind == other.kind; }
 };
 
 static std::vector<DeliveredMouse> delivered;
@@ -48,7 +45,8 @@ TEST(TranslateWindowMessage, QuitsOnEscapeDownAndOnCloseOnly)
     EXPECT_FALSE(translateWindowMessage(WM_KEYUP, 27, 0, 0).postQuit);
     EXPECT_FALSE(translateWindowMessage(WM_CHAR, 27, 0, 0).postQuit);
     EXPECT_FALSE(translateWindowMessage(WM_SYSKEYDOWN, 27, 0, 0).postQuit);
-    for (WPARAM key : {WPARAM{'Q'}, WPARAM{VK_RETURN}, WPARAM{VK_SPACE}, WPARAM{26}, WPARAM{28}, WPARAM{27 + 256}})
+    for (WPARAM key :
+         {WPARAM {'Q'}, WPARAM {VK_RETURN}, WPARAM {VK_SPACE}, WPARAM {26}, WPARAM {28}, WPARAM {27 + 256}})
         EXPECT_FALSE(translateWindowMessage(WM_KEYDOWN, key, 0, 0).postQuit) << key;
     EXPECT_FALSE(translateWindowMessage(WM_KEYDOWN, 27, 0, 0).deliverMouse);
 }
@@ -71,7 +69,7 @@ TEST(TranslateWindowMessage, MapsLeftButtonMessagesToMouseEventsWithClientCoordi
             EXPECT_EQ(action.y, 700);
         }
     }
-    for (UINT other : {UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONUP}, UINT{WM_RBUTTONDBLCLK}, UINT{WM_MOUSEWHEEL}})
+    for (UINT other : {UINT {WM_RBUTTONDOWN}, UINT {WM_MBUTTONUP}, UINT {WM_RBUTTONDBLCLK}, UINT {WM_MOUSEWHEEL}})
         EXPECT_FALSE(translateWindowMessage(other, 0, at, 1).deliverMouse) << other;
 }
 
@@ -105,7 +103,8 @@ TEST(HostWindowProcedure, DeliversADoubleClickInTheOrderItArrives)
     hostWindowProcedure(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
     hostWindowProcedure(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(11, 21));
     hostWindowProcedure(window, WM_LBUTTONUP, 0, MAKELPARAM(11, 21));
-    EXPECT_EQ(delivered, (Deliveries{{10, 20, MouseDown}, {10, 20, MouseUp}, {11, 21, MouseDoubleClick}, {11, 21, MouseUp}}));
+    EXPECT_EQ(delivered,
+              (Deliveries {{10, 20, MouseDown}, {10, 20, MouseUp}, {11, 21, MouseDoubleClick}, {11, 21, MouseUp}}));
     DestroyWindow(window);
 }
 
@@ -159,9 +158,12 @@ TEST(HostWindowProcedure, ReturnsWhatDefWindowProcReturns)
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
-    } handled[] = {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1)}, {WM_LBUTTONUP, 0, MAKELPARAM(1, 1)},
-                   {WM_LBUTTONDBLCLK, MK_LBUTTON, 0}, {WM_MOUSEMOVE, 0, 0},
-                   {WM_NCHITTEST, 0, MAKELPARAM(5, 5)}, {WM_SETCURSOR, 0, 0}};
+    } handled[] = {{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1)},
+                   {WM_LBUTTONUP, 0, MAKELPARAM(1, 1)},
+                   {WM_LBUTTONDBLCLK, MK_LBUTTON, 0},
+                   {WM_MOUSEMOVE, 0, 0},
+                   {WM_NCHITTEST, 0, MAKELPARAM(5, 5)},
+                   {WM_SETCURSOR, 0, 0}};
     for (const Message& m : handled)
         EXPECT_EQ(hostWindowProcedure(window, m.message, m.wParam, m.lParam),
                   DefWindowProcA(window, m.message, m.wParam, m.lParam))

@@ -30,7 +30,7 @@ TEST(HostPixelFormatDescriptor, AsksForDoubleBufferedRgbWithNothingElse)
     PIXELFORMATDESCRIPTOR descriptor = hostPixelFormatDescriptor();
     EXPECT_EQ(descriptor.nSize, sizeof descriptor);
     EXPECT_EQ(descriptor.nVersion, 1);
-    EXPECT_EQ(descriptor.dwFlags, DWORD{PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER});
+    EXPECT_EQ(descriptor.dwFlags, DWORD {PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER});
     EXPECT_EQ(descriptor.iPixelType, PFD_TYPE_RGBA);
     EXPECT_EQ(descriptor.cColorBits, 24);
     EXPECT_EQ(descriptor.cDepthBits, 0);
@@ -44,7 +44,7 @@ TEST(HostPixelFormatDescriptor, AsksForDoubleBufferedRgbWithNothingElse)
 // A stand-in for the driver's format chooser: records each request and offers
 // a format only at one sample count.
 struct ChooserScript {
-    int offerAtSamples;  // -1: never
+    int offerAtSamples; // -1: never
     int offeredFormat;
     BOOL result;
     UINT reportedCount;
@@ -99,12 +99,19 @@ TEST(SearchMultisamplePixelFormat, AsksForTheFullAttributeListInOrder)
     script = {16, 7, TRUE, 1, {}};
     EXPECT_EQ(searchMultisamplePixelFormat(nullptr, scriptedChooser), 7);
     ASSERT_EQ(script.requests.size(), 1u);
-    EXPECT_EQ(script.requests[0],
-              (std::vector<int>{WGL_SAMPLES_ARB, 16, WGL_SAMPLE_BUFFERS_ARB, 1, WGL_DRAW_TO_WINDOW_ARB, 1,
-                                WGL_SUPPORT_OPENGL_ARB, 1, WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB,
-                                WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_ARB, WGL_RED_BITS_ARB, 8, WGL_GREEN_BITS_ARB, 8,
-                                WGL_BLUE_BITS_ARB, 8, WGL_ALPHA_BITS_ARB, 8, WGL_DEPTH_BITS_ARB, 24,
-                                WGL_STENCIL_BITS_ARB, 8, WGL_DOUBLE_BUFFER_ARB, 1}));
+    EXPECT_EQ(script.requests[0], (std::vector<int> {WGL_SAMPLES_ARB,        16,
+                                                     WGL_SAMPLE_BUFFERS_ARB, 1,
+                                                     WGL_DRAW_TO_WINDOW_ARB, 1,
+                                                     WGL_SUPPORT_OPENGL_ARB, 1,
+                                                     WGL_ACCELERATION_ARB,   WGL_FULL_ACCELERATION_ARB,
+                                                     WGL_PIXEL_TYPE_ARB,     WGL_TYPE_RGBA_ARB,
+                                                     WGL_RED_BITS_ARB,       8,
+                                                     WGL_GREEN_BITS_ARB,     8,
+                                                     WGL_BLUE_BITS_ARB,      8,
+                                                     WGL_ALPHA_BITS_ARB,     8,
+                                                     WGL_DEPTH_BITS_ARB,     24,
+                                                     WGL_STENCIL_BITS_ARB,   8,
+                                                     WGL_DOUBLE_BUFFER_ARB,  1}));
 }
 
 // Guards stopping at the first offer, with the counts that came before it.
@@ -146,12 +153,12 @@ TEST_F(HostWindowTest, CreatesAVisibleBorderlessCentredWindowOfTheClass)
     EXPECT_STREQ(name, "Kov App");
     GetWindowTextA(host.window, name, sizeof name);
     EXPECT_STREQ(name, "Kov App");
-    EXPECT_EQ(GetClassLongA(host.window, GCL_STYLE), DWORD{CS_CLASSDC | CS_DBLCLKS});
+    EXPECT_EQ(GetClassLongA(host.window, GCL_STYLE), DWORD {CS_CLASSDC | CS_DBLCLKS});
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(host.window, GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(GetClassLongPtrA(host.window, GCLP_HBRBACKGROUND), 0);
     EXPECT_EQ(GetClassLongPtrA(host.window, GCLP_HICON), 0);
     DWORD style = GetWindowLongA(host.window, GWL_STYLE);
-    EXPECT_EQ(style & (WS_POPUP | WS_VISIBLE | WS_SYSMENU), DWORD{WS_POPUP | WS_VISIBLE | WS_SYSMENU});
+    EXPECT_EQ(style & (WS_POPUP | WS_VISIBLE | WS_SYSMENU), DWORD {WS_POPUP | WS_VISIBLE | WS_SYSMENU});
     EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_CHILD), 0u);
     EXPECT_EQ(GetWindowLongA(host.window, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_WINDOWEDGE), 0);
 

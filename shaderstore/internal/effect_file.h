@@ -17,4 +17,4 @@ FILE* openEffectFile(const char* path);
 // the file, and must not be sliced as if they were.
 ByteString* readEffectFile(FILE* file);
 
-}  // namespace shaderstore
+} // namespace shaderstore

@@ -17,4 +17,4 @@ int sliceEffect(const ByteString* effectName, ByteString* text, const ChainNode*
 int sliceLines(const ByteString* effectName, const ByteStringList* lines, const ChainNode* directives,
                ChainNode** sections);
 
-}  // namespace shaderstore
+} // namespace shaderstore

@@ -17,4 +17,4 @@ int platformFormatter(char* buffer, size_t size, const char* fmt, va_list argume
 BoundedFormatter installFormatter(BoundedFormatter replacement);
 BoundedFormatter currentFormatter();
 
-}  // namespace bytestring
+} // namespace bytestring

@@ -20,4 +20,4 @@ void moveToFront(ChainNode** link, ChainNode** chain);
 // Releases every node of chain and the strings they hold.
 void releaseChain(ChainNode* chain);
 
-}  // namespace shaderstore
+} // namespace shaderstore

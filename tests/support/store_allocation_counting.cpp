@@ -5,9 +5,10 @@
 namespace {
 
 AllocationCounter* counted = nullptr;
-allocation::Allocator replaced{};
+allocation::Allocator replaced {};
 
-void* countedAllocate(size_t size) {
+void* countedAllocate(size_t size)
+{
     if (countAllocationRequest(*counted, AllocationKind::Allocate, size))
         return nullptr;
     void* block = replaced.allocate(size);
@@ -16,7 +17,8 @@ void* countedAllocate(size_t size) {
     return block;
 }
 
-void* countedAllocateZeroed(size_t count, size_t size) {
+void* countedAllocateZeroed(size_t count, size_t size)
+{
     if (countAllocationRequest(*counted, AllocationKind::AllocateZeroed, count * size))
         return nullptr;
     void* block = replaced.allocateZeroed(count, size);
@@ -25,7 +27,8 @@ void* countedAllocateZeroed(size_t count, size_t size) {
     return block;
 }
 
-void* countedResize(void* block, size_t size) {
+void* countedResize(void* block, size_t size)
+{
     if (countAllocationRequest(*counted, AllocationKind::Resize, size))
         return nullptr;
     const bool tracked = block == nullptr || counted->liveBlocks.count(block) != 0;
@@ -37,20 +40,23 @@ void* countedResize(void* block, size_t size) {
     return resized;
 }
 
-void countedRelease(void* block) {
+void countedRelease(void* block)
+{
     counted->liveBlocks.erase(block);
     replaced.release(block);
 }
 
-}  // namespace
+} // namespace
 
-void startCountingStoreAllocations(AllocationCounter& counter) {
+void startCountingStoreAllocations(AllocationCounter& counter)
+{
     counted = &counter;
     replaced = allocation::installAllocator(
-        allocation::Allocator{countedAllocate, countedResize, countedAllocateZeroed, countedRelease});
+        allocation::Allocator {countedAllocate, countedResize, countedAllocateZeroed, countedRelease});
 }
 
-void stopCountingStoreAllocations() {
+void stopCountingStoreAllocations()
+{
     allocation::installAllocator(replaced);
     counted = nullptr;
 }

@@ -5,7 +5,8 @@
 static thread_local AllocationCounter* counted;
 static thread_local bool (*ignoredNow)();
 
-static void noteAllocation() {
+static void noteAllocation()
+{
     if (counted != nullptr && !ignoredNow())
         counted->requests += 1;
 }
@@ -18,7 +19,7 @@ extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const
 static void countAllocation(const volatile void*, size_t) { noteAllocation(); }
 
 // The sanitizer takes the pair only, never a lone allocation hook.
-static void ignoreRelease(const volatile void*) {}
+static void ignoreRelease(const volatile void*) { }
 
 [[maybe_unused]] static const int allocationHookInstalled =
     __sanitizer_install_malloc_and_free_hooks(countAllocation, ignoreRelease);
@@ -28,17 +29,20 @@ extern "C" void* __libc_calloc(size_t count, size_t size);
 extern "C" void* __libc_realloc(void* pointer, size_t size);
 extern "C" void __libc_free(void* pointer);
 
-extern "C" void* malloc(size_t size) {
+extern "C" void* malloc(size_t size)
+{
     noteAllocation();
     return __libc_malloc(size);
 }
 
-extern "C" void* calloc(size_t count, size_t size) {
+extern "C" void* calloc(size_t count, size_t size)
+{
     noteAllocation();
     return __libc_calloc(count, size);
 }
 
-extern "C" void* realloc(void* pointer, size_t size) {
+extern "C" void* realloc(void* pointer, size_t size)
+{
     noteAllocation();
     return __libc_realloc(pointer, size);
 }
@@ -46,7 +50,8 @@ extern "C" void* realloc(void* pointer, size_t size) {
 extern "C" void free(void* pointer) { __libc_free(pointer); }
 #endif
 
-void startCountingThreadAllocations(AllocationCounter& counter, bool (*ignored)()) {
+void startCountingThreadAllocations(AllocationCounter& counter, bool (*ignored)())
+{
     ignoredNow = ignored;
     counted = &counter;
 }
