@@ -60,6 +60,9 @@ int splitWithCallback(const ByteString* b, char separator, int32_t start, SplitC
 
 namespace {
 
+// A list's entries are pointers to strings, so a pointer's size is meant.
+constexpr size_t EntrySize = sizeof(ByteString*); // NOLINT(bugprone-sizeof-expression)
+
 struct Collector {
     const ByteString* source;
     ByteStringList* list;
@@ -73,9 +76,9 @@ int collectPiece(void* context, int32_t position, int32_t length)
         int64_t capacity = list->capacity;
         while (capacity <= list->count)
             capacity *= 2;
-        if (capacity > INT32_MAX || static_cast<uint64_t>(capacity) > SIZE_MAX / sizeof(ByteString*))
+        if (capacity > INT32_MAX || static_cast<uint64_t>(capacity) > SIZE_MAX / EntrySize)
             return -1;
-        void* entries = allocation::resize(list->entries, static_cast<size_t>(capacity) * sizeof(ByteString*));
+        void* entries = allocation::resize(list->entries, static_cast<size_t>(capacity) * EntrySize);
         if (entries == nullptr)
             return -1;
         list->entries = static_cast<ByteString**>(entries);
@@ -97,7 +100,7 @@ ByteStringList* split(const ByteString* b, char separator)
     if (list == nullptr)
         return nullptr;
     const int32_t initialCapacity = 4;
-    list->entries = static_cast<ByteString**>(allocation::allocate(initialCapacity * sizeof(ByteString*)));
+    list->entries = static_cast<ByteString**>(allocation::allocate(initialCapacity * EntrySize));
     if (list->entries == nullptr) {
         allocation::release(list);
         return nullptr;
