@@ -30,8 +30,12 @@ static void presentFrame() { }
 // The page's clock, performance.now(), in microseconds.
 static int64_t readTimer() { return static_cast<int64_t>(emscripten_get_now() * 1000.0); }
 
+// clang-format off
 EM_JS(void, showStatus, (const char* text), { Module.showStatus(UTF8ToString(text)); });
+// clang-format on
+// clang-format off
 EM_JS(void, logToConsole, (const char* text), { console.log(UTF8ToString(text)); });
+// clang-format on
 
 static void createWebGl2Context(const AppConfig& config)
 {
@@ -100,9 +104,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void runAnimationFrame()
 
 // exit() unwinds through here with an ExitStatus: the run is over, and the
 // page has already been told, so no further frame is asked for.
+// clang-format off
 EM_JS(void, requestAnimationFrames, (), {
-    function frame()
-    {
+    function frame() {
         try {
             _runAnimationFrame();
         } catch (thrown) {
@@ -114,6 +118,7 @@ EM_JS(void, requestAnimationFrames, (), {
     }
     requestAnimationFrame(frame);
 });
+// clang-format on
 
 int runHost(Demo demo, const RunOptions& options)
 {

@@ -14,10 +14,12 @@ static bool quitRequest;
 
 // A desktop window keeps receiving a drag that leaves it; a canvas does so
 // only while it holds the pointer's capture, taken here at every press.
+// clang-format off
 EM_JS(void, captureDragsOnCanvas, (const char* selector), {
     const canvas = document.querySelector(UTF8ToString(selector));
-    canvas.addEventListener('pointerdown', event = > canvas.setPointerCapture(event.pointerId));
+    canvas.addEventListener('pointerdown', event => canvas.setPointerCapture(event.pointerId));
 });
+// clang-format on
 
 static void deliver(MouseDelivery delivery)
 {
