@@ -3,7 +3,8 @@
 #
 #   index.html               the page (web_page.html)
 #   vanteel.js, vanteel.wasm the demo
-#   assets/Shaders.glsl      the WebGL2 effect file, which the page fetches
+#   assets/Shaders.glsl      the WebGL2 effect file, which the page fetches:
+#                            the desktop's with the browser's sections after it
 add_library(vanteel_web_host STATIC web_host.cpp web_input.cpp)
 target_link_libraries(vanteel_web_host PUBLIC vanteel_frame_step vanteel_input)
 target_include_directories(vanteel_web_host PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/internal/web_host)
@@ -19,7 +20,13 @@ target_link_options(vanteel PRIVATE
   -sALLOW_MEMORY_GROWTH=1
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 configure_file(web_page.html ${vanteel_site}/index.html COPYONLY)
-configure_file(${PROJECT_SOURCE_DIR}/assets/Shaders.web.glsl ${vanteel_site}/assets/Shaders.glsl COPYONLY)
+# The desktop effect file with the browser's own sections after it, which
+# the store prefers to the desktop's of the same name.
+set(vanteel_effect_parts ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl ${PROJECT_SOURCE_DIR}/assets/Shaders.web.glsl)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${vanteel_effect_parts})
+file(READ ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl vanteel_desktop_effect)
+file(READ ${PROJECT_SOURCE_DIR}/assets/Shaders.web.glsl vanteel_web_sections)
+file(WRITE ${vanteel_site}/assets/Shaders.glsl "${vanteel_desktop_effect}${vanteel_web_sections}")
 
 # The download (./dev package): vanteel-<version>-web.zip unpacks into one
 # folder that any static file server can serve as it is, with the texts of

@@ -11,7 +11,3 @@ foreach(case startup input missing-effect options)
     TIMEOUT 300 RESOURCE_LOCK vanteel_browser
     ENVIRONMENT NODE_PATH=${CMAKE_BINARY_DIR}/node_modules)
 endforeach()
-
-add_test(NAME web.shared_sections
-         COMMAND ${VANTEEL_NODE} ${CMAKE_CURRENT_LIST_DIR}/shared_sections.js
-                 ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl ${PROJECT_SOURCE_DIR}/assets/Shaders.web.glsl)
