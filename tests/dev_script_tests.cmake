@@ -8,3 +8,5 @@ vanteel_python_test(dev_script.build_failures ${CMAKE_CURRENT_SOURCE_DIR}/dev_bu
 # The copy's compiles take both cores, which the demo runs need to themselves.
 set_tests_properties(dev_script.build_failures PROPERTIES
   TIMEOUT 600 SKIP_RETURN_CODE 77 RESOURCE_LOCK vanteel_demo_run)
+
+vanteel_python_test(dev_script.wine_choice ${CMAKE_CURRENT_SOURCE_DIR}/dev_wine_choice.py ${PROJECT_SOURCE_DIR})

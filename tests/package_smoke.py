@@ -5,9 +5,12 @@ checked for the nebula, status 0. Also what the package must hold besides.
 
     package_smoke.py linux dist/vanteel-VERSION-linux-x86_64.tar.gz
     package_smoke.py windows dist/vanteel-VERSION-windows-x86.zip
+    package_smoke.py windows-contents dist/vanteel-VERSION-windows-x86.zip
 
 The Windows case runs under Wine in the prefix that WINEPREFIX names; its
-server is shut down when the case ends.
+server is shut down when the case ends. The windows-contents case checks the
+package and the DLLs its program imports without starting it, for a machine
+whose Wine cannot run that architecture.
 """
 
 import os
@@ -79,18 +82,30 @@ def case_linux(package, scratch):
 
 
 def imported_dlls(executable):
-    headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", executable], capture_output=True, check=True).stdout
-    return re.findall(r"DLL Name: (\S+)", headers.decode(errors="replace"))
+    # The 64-bit MinGW objdump reads 32-bit and 64-bit programs alike.
+    headers = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", executable], capture_output=True,
+                             check=True).stdout.decode(errors="replace")
+    return re.findall(r"DLL Name: (\S+)", headers)
 
 
-def case_windows(package, scratch):
+def check_windows_program(package, scratch):
+    """The package's vanteel.exe, built for the architecture its name promises, importing system DLLs only."""
     top = unpack(package, scratch)
     check_contents(top, "vanteel.exe")
     executable = os.path.join(top, "bin", "vanteel.exe")
+    headers = subprocess.run(["x86_64-w64-mingw32-objdump", "-f", executable], capture_output=True,
+                             check=True).stdout.decode(errors="replace")
+    expected_format = {"x86": "pei-i386", "x64": "pei-x86-64"}[re.search(r"-windows-(x86|x64)\.", package).group(1)]
+    expect(f"file format {expected_format}" in headers, f"vanteel.exe is not {expected_format}: {headers.strip()}")
     dlls = imported_dlls(executable)
     expect(dlls, "objdump found no imported DLL at all")
     foreign = sorted(dll for dll in dlls if dll.lower() not in WINDOWS_SYSTEM_DLLS)
     expect(not foreign, f"vanteel.exe needs {foreign}, which Windows does not have")
+    return top, executable
+
+
+def case_windows(package, scratch):
+    top, executable = check_windows_program(package, scratch)
 
     server, display_name = start_x_server()
     # The debugger channel carries the demo's diagnostics.
@@ -113,7 +128,11 @@ def case_windows(package, scratch):
     expect_nebula(os.path.join(top, "bin", "frame.png"))
 
 
-CASES = {"linux": case_linux, "windows": case_windows}
+def case_windows_contents(package, scratch):
+    check_windows_program(package, scratch)
+
+
+CASES = {"linux": case_linux, "windows": case_windows, "windows-contents": case_windows_contents}
 
 
 def main(arguments):

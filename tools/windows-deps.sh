@@ -1,26 +1,29 @@
 #!/usr/bin/env bash
-# Fetches and cross-builds the libraries of the Windows build:
-#   tools/windows-deps.sh <directory>
-# GLEW comes from the source of the distribution's `glew` package, fetched with
-# a private apt configuration (no system file is changed); GoogleTest from the
-# sources of the installed `googletest` package. Both are built with the
-# MinGW i686 compiler and installed into <directory>/prefix. Runs again cheaply:
-# finished steps leave a stamp.
+# Fetches and cross-builds the libraries of a Windows build:
+#   tools/windows-deps.sh <directory> i686|x86_64
+# GLEW comes from the source of the distribution's `glew` package, fetched once
+# into <directory> with a private apt configuration (no system file is
+# changed); GoogleTest from the sources of the installed `googletest` package.
+# Both are built with the MinGW compiler of the processor named and installed
+# into <directory>/<processor>/prefix. Runs again cheaply: finished steps leave
+# a stamp.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-[ $# -eq 1 ] || { echo "usage: $0 <directory>" >&2; exit 2; }
-mkdir -p "$1"
+[ $# -eq 2 ] && [[ "$2" =~ ^(i686|x86_64)$ ]] || { echo "usage: $0 <directory> i686|x86_64" >&2; exit 2; }
+mkdir -p "$1/$2"
 work=$(cd "$1" && pwd)
-prefix=$work/prefix
-toolchain=$root/cmake/mingw-i686.cmake
+processor=$2
+built=$work/$processor
+prefix=$built/prefix
+toolchain=$root/cmake/mingw-$processor.cmake
 jobs=2
 
 say() { printf 'windows-deps: %s\n' "$*"; }
 
 # Runs a noisy step quietly, showing its output only when it fails.
 quietly() {
-  local log=$work/last-step.log
+  local log=$built/last-step.log
   "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; die "failed: $*"; }
 }
 die() { printf 'windows-deps: %s\n' "$*" >&2; exit 1; }
@@ -71,15 +74,15 @@ fetch_glew_source() {
 # GLEW is one generated C file and its headers; compiling it directly avoids
 # its own build scripts, which want Perl and the Khronos registry.
 build_glew() {
-  [ -f "$work/glew.stamp" ] && return 0
+  [ -f "$built/glew.stamp" ] && return 0
   local source
   source=$(find "$work/glew-source" -mindepth 1 -maxdepth 1 -type d -name 'glew-*' | head -n 1)
   [ -f "$source/src/glew.c" ] || die "no src/glew.c in the glew sources"
-  say "building GLEW"
-  mkdir -p "$prefix/include/GL" "$prefix/lib/cmake/GLEW" "$work/glew-build"
-  quietly i686-w64-mingw32-gcc-posix -O2 -DGLEW_STATIC -DGLEW_NO_GLU -I"$source/include" \
-    -c "$source/src/glew.c" -o "$work/glew-build/glew.o"
-  i686-w64-mingw32-ar rcs "$prefix/lib/libglew32s.a" "$work/glew-build/glew.o"
+  say "building GLEW for $processor"
+  mkdir -p "$prefix/include/GL" "$prefix/lib/cmake/GLEW" "$built/glew-build"
+  quietly "$processor-w64-mingw32-gcc-posix" -O2 -DGLEW_STATIC -DGLEW_NO_GLU -I"$source/include" \
+    -c "$source/src/glew.c" -o "$built/glew-build/glew.o"
+  "$processor-w64-mingw32-ar" rcs "$prefix/lib/libglew32s.a" "$built/glew-build/glew.o"
   cp "$source"/include/GL/{glew.h,wglew.h} "$prefix/include/GL/"
   # A package configuration, so find_package(GLEW) yields GLEW::GLEW with the
   # static-linking definition its headers need.
@@ -99,19 +102,19 @@ endif()
 set(GLEW_FOUND TRUE)
 set(GLEW_CONFIG "${CMAKE_CURRENT_LIST_FILE}")
 EOF
-  touch "$work/glew.stamp"
+  touch "$built/glew.stamp"
 }
 
 build_googletest() {
-  [ -f "$work/googletest.stamp" ] && return 0
+  [ -f "$built/googletest.stamp" ] && return 0
   [ -f /usr/src/googletest/CMakeLists.txt ] || die "the googletest package is not installed"
-  say "building GoogleTest"
-  quietly cmake -S /usr/src/googletest -B "$work/googletest-build" -G Ninja \
+  say "building GoogleTest for $processor"
+  quietly cmake -S /usr/src/googletest -B "$built/googletest-build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=ON
-  quietly cmake --build "$work/googletest-build" -j "$jobs"
-  quietly cmake --install "$work/googletest-build"
-  touch "$work/googletest.stamp"
+  quietly cmake --build "$built/googletest-build" -j "$jobs"
+  quietly cmake --install "$built/googletest-build"
+  touch "$built/googletest.stamp"
 }
 
 fetch_glew_source

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Frames per second of the Linux build against the Windows build under Wine,
 # measured in the same run on the same X server with Mesa's frame counter:
-#   tools/windows-fps.sh build/vanteel build-windows/vanteel.exe [seconds]
+#   tools/windows-fps.sh build/vanteel build-windows-x86/vanteel.exe [seconds]
 # Both run from a scratch folder whose ../assets/ is the repository's. The
 # first seconds (start-up, shader compilation) are dropped.
 set -euo pipefail
@@ -34,7 +34,7 @@ median() {
 run_both() {
   (cd "$samples/run" && measure linux "$linux")
   (cd "$samples/run" && measure windows "$root/tools/wine-run.sh" "$windows")
-  WINEPREFIX=${WINEPREFIX:-$root/build-windows/wine} wineserver --kill 2>/dev/null || true
+  WINEPREFIX=${WINEPREFIX:-$(dirname "$windows")/wine} wineserver --kill 2>/dev/null || true
   echo "Linux build:            $(median "$samples/linux") frames per second"
   echo "Windows build (Wine):   $(median "$samples/windows") frames per second"
 }
