@@ -21,7 +21,6 @@ if(VANTEEL_BUILD_BENCH)
     ${CMAKE_CURRENT_LIST_DIR}/frame_benchmark_report.cpp)
   target_include_directories(frame_benchmark PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_include_directories(frame_benchmark SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/third_party)
-  target_link_libraries(frame_benchmark PRIVATE vanteel_scene)
   # It runs these two; building it builds them.
   add_dependencies(frame_benchmark vanteel frame_passes)
   target_compile_definitions(frame_benchmark PRIVATE

@@ -64,7 +64,10 @@ static void runDemo(const std::string& effectDirectory, const std::string& measu
     const nlohmann::json stats = nlohmann::json::parse(statsFile, nullptr, false);
     if (stats.is_discarded())
         fail("cannot read the statistics file " + statsPath);
-    *renderer = stats.at("renderer").get<std::string>();
+    if (!stats.at("complete").get<bool>())
+        fail("a run of the demo was cut short: " + statsPath);
+    *renderer = stats.at("gl").at("renderer").get<std::string>();
+    figures->particles = stats.at("particles").get<int64_t>();
     figures->firstFrameMilliseconds.push_back(stats.at("firstFrameSeconds").get<double>() * 1e3);
     for (double milliseconds : stats.at("frameTimesMilliseconds"))
         figures->wallMilliseconds.push_back(milliseconds);

@@ -1,7 +1,5 @@
 #include "frame_benchmark_report.h"
 
-#include "particles.h"
-
 #include <algorithm>
 #include <cstdio>
 
@@ -45,8 +43,8 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
                            const PipelineFigures& floor)
 {
     std::string table = "frame benchmark: " + renderer + "\n";
-    table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up", ParticleCount,
-                    settings.runs, settings.seconds, settings.warmupSeconds);
+    table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up",
+                    double(demo.particles), settings.runs, settings.seconds, settings.warmupSeconds);
     table += format(" (%.0f demo and %.0f floor frames)\n", double(demo.wallMilliseconds.size()),
                     double(floor.wallMilliseconds.size()));
     table += "ms per frame         demo median/min/max          floor median/min/max   demo/floor\n";
@@ -106,7 +104,7 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
 {
     std::string json = "{\n  \"renderer\": \"" + jsonEscaped(renderer) + "\",\n";
     json += format("  \"particles\": %.0f,\n  \"runs\": %.0f,\n  \"seconds\": %.3f,\n  \"warmup_seconds\": %.3f,\n",
-                   ParticleCount, settings.runs, settings.seconds, settings.warmupSeconds);
+                   double(demo.particles), settings.runs, settings.seconds, settings.warmupSeconds);
     json += format("  \"pass_warmup_frames\": %.0f,\n  \"pass_frames\": %.0f,\n", settings.passWarmupFrames,
                    settings.passFrames);
     json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";

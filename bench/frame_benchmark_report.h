@@ -2,6 +2,7 @@
 
 #include "pass_timer.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct PipelineFigures {
     // frame presented, one per run.
     std::vector<double> wallMilliseconds;
     std::vector<double> firstFrameMilliseconds;
+    int64_t particles = 0;            // as the runs' reports give it
     double peakResidentMebibytes = 0; // the largest of those runs
     // From the in-process pass measurement, per measured frame.
     std::vector<double> passMilliseconds[TimedPassCount];

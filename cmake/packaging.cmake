@@ -19,7 +19,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DEST
 install(FILES ${PROJECT_SOURCE_DIR}/docs/screenshot.png DESTINATION docs)
 
 set(vanteel_licenses ${PROJECT_SOURCE_DIR}/licenses)
-set(vanteel_notices stb_image_write.txt nlohmann-json.txt)
+set(vanteel_notices stb_image_write.txt nlohmann-json.txt xxhash.txt)
 if(WIN32)
   # GLEW and the MinGW runtime are linked into the .exe; on Linux they are
   # the system's shared libraries.

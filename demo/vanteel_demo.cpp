@@ -4,7 +4,10 @@
 #include "programs.h"
 #include "scene.h"
 
+static int64_t particleCount() { return ParticleCount; }
+
 Demo vanteelDemo()
 {
-    return {appConfig, useResourceDirectory, initialise, update, render, handleMouse, effectFilePath, reloadShaders};
+    return {appConfig,   useResourceDirectory, initialise,    update,       render,
+            handleMouse, effectFilePath,       reloadShaders, particleCount};
 }

@@ -149,6 +149,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     }
     if ((warmupGiven || statsFileGiven) && !result.options.benchmark)
         return refuse(std::string(warmupGiven ? "--warmup" : "--stats-file") + " belongs to --benchmark");
+    // A frame limit would end the benchmark before its seconds, or never matter.
+    if (result.options.benchmark && result.options.frameLimit != 0)
+        return refuse("--frames and --benchmark do not go together: the benchmark ends after its seconds");
     return result;
 }
 
@@ -162,16 +165,18 @@ std::string helpText()
         "  --version              print the version and exit\n"
         "  --assets DIR           look for the effect file Shaders.glsl in DIR first\n"
         "                         (instead of ../assets/), then Shaders here\n"
-        "  --frames N             exit after N frames\n"
+        "  --frames N             exit after N frames (not with --benchmark)\n"
         "  --screenshot PATH      after the last frame, save the window as a PNG\n"
         "  --fixed-step MICROSECONDS\n"
         "                         advance every frame by this much time, so that runs\n"
         "                         with the same input draw the same pictures\n"
         "  --benchmark [SECONDS]  measure the frame rate for SECONDS (10) after a\n"
-        "                         warm-up, print the figures and exit\n"
+        "                         warm-up, print the figures and exit; a run ended\n"
+        "                         sooner reports what it measured and exits with 1\n"
         "  --warmup SECONDS       the benchmark's warm-up (2)\n"
-        "  --stats-file PATH      also write the benchmark's figures, and every frame\n"
-        "                         time, as JSON\n"
+        "  --stats-file PATH      also write the benchmark's report, with every frame\n"
+        "                         time, as JSON; as CSV, a row per frame, if PATH\n"
+        "                         ends in .csv\n"
         "  --watch                rebuild the shaders whenever the effect file is saved;\n"
         "                         a broken save is reported and the last good shaders\n"
         "                         stay in use\n";

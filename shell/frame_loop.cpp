@@ -1,12 +1,14 @@
 #include "frame_loop.h"
 
-#include "benchmark_report.h"
 #include "diagnostics.h"
+#include "platform_facts.h"
 #include "screenshot.h"
 #include "user_output.h"
 
 #include <GL/glew.h>
 
+#include <cstring>
+#include <ctime>
 #include <fstream>
 
 // Room for every frame time of a benchmark up to this many frames before the
@@ -39,8 +41,44 @@ static void presentAfterCapture()
     hostPresent();
 }
 
+static std::string glText(GLenum name)
+{
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "unknown";
+}
+
+static std::string utcNow()
+{
+    const std::time_t now = std::time(nullptr);
+    char text[32] = "unknown";
+    if (const std::tm* utc = std::gmtime(&now))
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
+    return text;
+}
+
+// Everything but the frames, read while the context is surely there: a
+// window lost mid-run still gets its report.
+static BenchmarkSetting benchmarkSetting(const FrameLoop& loop, int swapInterval)
+{
+    const AppConfig config = loop.demo.configuration();
+    return {utcNow(),
+            operatingSystemDescription(),
+            glText(GL_VENDOR),
+            glText(GL_RENDERER),
+            glText(GL_VERSION),
+            glText(GL_SHADING_LANGUAGE_VERSION),
+            config.width,
+            config.height,
+            loop.demo.particleCount(),
+            swapInterval,
+            loop.options.fixedStepMicroseconds,
+            loop.options.warmupSeconds,
+            loop.options.benchmarkSeconds,
+            fileHash(loop.demo.effectFilePath())};
+}
+
 FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
-                         int64_t startReading)
+                         int64_t startReading, int swapInterval)
 {
     FrameLoop loop = {};
     loop.demo = demo;
@@ -50,8 +88,12 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
     loop.fixedClock = {1000000, 0};
     loop.startReading = startReading;
     loop.previousFrameEnd = clock.previousReading;
-    if (options.benchmark)
-        loop.frameMilliseconds.reserve(ReservedFrameTimes);
+    if (options.benchmark) {
+        loop.benchmark.setting = benchmarkSetting(loop, swapInterval);
+        loop.benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
+        loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
+        loop.previousFrameCpuSeconds = processCpuSeconds();
+    }
     if (options.watch)
         loop.watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(loop, clock.previousReading));
     return loop;
@@ -59,14 +101,22 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
 
 static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
 {
+    const double cpuSeconds = processCpuSeconds();
+    BenchmarkFigures& figures = loop->benchmark;
     if (loop->framesPresented == 1) {
-        loop->firstFrameSeconds = secondsBetween(*loop, loop->startReading, frameEnd);
+        figures.firstFrameSeconds = secondsBetween(*loop, loop->startReading, frameEnd);
+        // The warm-up in the timer's own units, whatever its frequency.
         loop->measureFrom = frameEnd + int64_t(loop->options.warmupSeconds * double(loop->clock.frequency));
     } else if (frameEnd > loop->measureFrom) {
-        loop->frameMilliseconds.push_back(secondsBetween(*loop, loop->previousFrameEnd, frameEnd) * 1e3);
-        if (secondsBetween(*loop, loop->measureFrom, frameEnd) >= loop->options.benchmarkSeconds)
+        figures.frameMilliseconds.push_back(secondsBetween(*loop, loop->previousFrameEnd, frameEnd) * 1e3);
+        figures.frameCpuMilliseconds.push_back((cpuSeconds - loop->previousFrameCpuSeconds) * 1e3);
+        figures.measuredSeconds = secondsBetween(*loop, loop->measureFrom, frameEnd);
+        if (figures.measuredSeconds >= loop->options.benchmarkSeconds) {
+            figures.complete = true;
             loop->over = true;
+        }
     }
+    loop->previousFrameCpuSeconds = cpuSeconds;
 }
 
 void runLoopFrame(FrameLoop* loop, PresentFrame present)
@@ -106,23 +156,43 @@ static void writeTextFile(const char* path, const std::string& text)
     checkCondition(!file.fail(), "Cannot write %s.\n", path);
 }
 
-int finishFrameLoop(FrameLoop* loop)
+static bool endsWith(const char* text, const char* suffix)
+{
+    const size_t length = std::strlen(text), suffixLength = std::strlen(suffix);
+    return length >= suffixLength && std::strcmp(text + length - suffixLength, suffix) == 0;
+}
+
+int finishFrameLoop(FrameLoop* loop, LoopEnd end)
 {
     const RunOptions& options = loop->options;
+    int status = 0;
     if (options.screenshotPath) {
         const AppConfig config = loop->demo.configuration();
-        // Ended by the user rather than by a frame limit: the last frame shown.
-        if (loop->screenshot.empty())
-            loop->screenshot = readWindowPixels(GL_FRONT, config.width, config.height);
-        checkCondition(writeScreenshot(options.screenshotPath, loop->screenshot, config.width, config.height),
-                       "Cannot write the screenshot to %s.\n", options.screenshotPath);
+        if (loop->screenshot.empty() && end == LoopEnd::WindowGone) {
+            printProblemForUser(("vanteel: the window was closed before the screenshot " +
+                                 std::string(options.screenshotPath) + " was taken\n")
+                                    .c_str());
+            status = 1;
+        } else {
+            // Ended by the user rather than by a frame limit: the last frame shown.
+            if (loop->screenshot.empty())
+                loop->screenshot = readWindowPixels(GL_FRONT, config.width, config.height);
+            checkCondition(writeScreenshot(options.screenshotPath, loop->screenshot, config.width, config.height),
+                           "Cannot write the screenshot to %s.\n", options.screenshotPath);
+        }
     }
     if (options.benchmark) {
-        BenchmarkFigures figures = {reinterpret_cast<const char*>(glGetString(GL_RENDERER)), options.warmupSeconds,
-                                    loop->frameMilliseconds, loop->firstFrameSeconds};
+        // Whatever was measured is reported, marked incomplete when the run
+        // ended early, so a cut-short run is never mistaken for a whole one.
+        const BenchmarkFigures& figures = loop->benchmark;
         printForUser(benchmarkText(figures).c_str());
         if (options.statsFilePath)
-            writeTextFile(options.statsFilePath, benchmarkJson(figures));
+            writeTextFile(options.statsFilePath,
+                          endsWith(options.statsFilePath, ".csv") ? benchmarkCsv(figures) : benchmarkJson(figures));
+        if (!figures.complete) {
+            printProblemForUser(benchmarkCutShortLine(figures).c_str());
+            status = 1;
+        }
     }
-    return 0;
+    return status;
 }

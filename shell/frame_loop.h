@@ -1,5 +1,6 @@
 #pragma once
 
+#include "benchmark_report.h"
 #include "effect_watch.h"
 #include "frame_clock.h"
 #include "frame_step.h"
@@ -26,18 +27,25 @@ struct FrameLoop {
     int64_t framesPresented;
     int64_t previousFrameEnd;
     int64_t measureFrom; // the benchmark counts frames that end after this reading
-    double firstFrameSeconds;
-    std::vector<double> frameMilliseconds; // reserved up front
+    double previousFrameCpuSeconds;
+    BenchmarkFigures benchmark; // its frame lists reserved up front
     EffectWatch watch;
     std::vector<unsigned char> screenshot; // RGB rows, bottom row first; empty until taken
     bool over;
 };
 
 // clock: the timer's frequency and its reading once the demo is initialised;
-// startReading: the reading as the host started.
+// startReading: the reading as the host started; swapInterval: the one the
+// host set, or -1 where it left the driver's default.
 FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
-                         int64_t startReading);
+                         int64_t startReading, int swapInterval);
 void runLoopFrame(FrameLoop* loop, PresentFrame present);
 bool loopOver(const FrameLoop& loop);
-// The screenshot and the benchmark's report; returns the exit status.
-int finishFrameLoop(FrameLoop* loop);
+
+// How the loop ended: the window still there, or destroyed by the system
+// (closed from the task bar, or by another X client) with nothing left to read.
+enum class LoopEnd { WindowOpen, WindowGone };
+
+// The screenshot and the benchmark's report; returns the exit status: 1,
+// saying why, when the run did not deliver what its options asked for.
+int finishFrameLoop(FrameLoop* loop, LoopEnd end);

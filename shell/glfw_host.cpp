@@ -27,21 +27,20 @@ int runHost(Demo demo, const RunOptions& options)
     loadOpenGlEntryPoints();
     if (options.coreProfile)
         prepareCoreProfileContext();
-    if (!demo.configuration().verticalSync)
+    const int swapInterval = demo.configuration().verticalSync ? -1 : 0;
+    if (swapInterval == 0)
         glfwSwapInterval(0);
     demo.initialise();
     glfwSetWindowTitle(window, demo.configuration().title);
     watchForWindowLoss(window);
 
     FrameClock clock = {static_cast<int64_t>(glfwGetTimerFrequency()), readTimer()};
-    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading);
+    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading, swapInterval);
     while (!quitRequested() && !glfwWindowShouldClose(window) && !windowLost() && !loopOver(loop)) {
         glfwPollEvents();
         if (takeHandledEventCount() == 0)
             runLoopFrame(&loop, presentFrame);
     }
     // A window destroyed under the demo has no picture left to save.
-    if (windowLost())
-        return 0;
-    return finishFrameLoop(&loop);
+    return finishFrameLoop(&loop, windowLost() ? LoopEnd::WindowGone : LoopEnd::WindowOpen);
 }

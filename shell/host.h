@@ -22,6 +22,8 @@ struct Demo {
     // built stay in use and the reason is printed, never fatal.
     const char* (*effectFilePath)();
     void (*reloadShaders)();
+    // How many particles the demo simulates, for the benchmark's report.
+    int64_t (*particleCount)();
 };
 
 // What the command line asks of a run. With every field at its default the

@@ -1,10 +1,13 @@
 #include "start_from_command_line.h"
 
 #include "command_line.h"
+#include "diagnostics.h"
 #include "user_output.h"
 
 int runFromCommandLine(Demo demo, int argc, const char* const* argv, bool coreProfile)
 {
+    // Before anything allocates: parsing the command line already does.
+    makeOutOfMemoryFatal();
     CommandLine commandLine = parseCommandLine(argc, argv);
     switch (commandLine.action) {
     case CommandLineAction::Help:

@@ -84,7 +84,7 @@ static bool runOver() { return quitRequested() || loopOver(loop); }
 // the page, which shows that the demo has stopped.
 [[noreturn]] static void endRun()
 {
-    const int status = finishFrameLoop(&loop);
+    const int status = finishFrameLoop(&loop, LoopEnd::WindowOpen);
     if (loop.options.benchmark)
         logBenchmarkJson();
     std::exit(status);
@@ -137,7 +137,8 @@ int runHost(Demo demo, const RunOptions& options)
     if (options.benchmark)
         pageOptions.statsFilePath = BenchmarkStatsPath;
     const FrameClock clock = {TimerFrequency, readTimer()};
-    loop = startFrameLoop(demo, pageOptions, readTimer, clock, startReading);
+    // The browser paces frames to the display, as a swap interval of 1 would.
+    loop = startFrameLoop(demo, pageOptions, readTimer, clock, startReading, 1);
     frameRateShownAt = clock.previousReading;
     requestAnimationFrames();
     // Returning from main would end the run before its first frame.

@@ -36,6 +36,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DEST
 install(FILES ${PROJECT_SOURCE_DIR}/docs/screenshot.png DESTINATION docs)
 install(FILES ${PROJECT_SOURCE_DIR}/licenses/THIRD-PARTY-web.txt DESTINATION . RENAME THIRD-PARTY.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/licenses/nlohmann-json.txt ${PROJECT_SOURCE_DIR}/licenses/stb_image_write.txt
+              ${PROJECT_SOURCE_DIR}/licenses/xxhash.txt
               ${PROJECT_SOURCE_DIR}/licenses/emscripten.txt ${PROJECT_SOURCE_DIR}/licenses/musl.txt
               ${PROJECT_SOURCE_DIR}/licenses/libcxx.txt
         DESTINATION licenses)

@@ -35,15 +35,21 @@ int runHost(Demo demo, const RunOptions& options)
         hostWindow = switchToMultisampleWindow(hostWindow, demo.configuration());
 
     loadOpenGlEntryPoints();
-    if (!demo.configuration().verticalSync && wglSwapIntervalEXT)
+    int swapInterval = -1; // the driver's default
+    if (!demo.configuration().verticalSync && wglSwapIntervalEXT) {
         wglSwapIntervalEXT(0);
+        swapInterval = 0;
+    }
+    // What is in force, where the driver can say.
+    if (wglGetSwapIntervalEXT)
+        swapInterval = wglGetSwapIntervalEXT();
     demo.initialise();
     SetWindowTextA(hostWindow.window, demo.configuration().title);
 
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     FrameClock clock = {frequency.QuadPart, readTimer()};
-    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading);
+    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading, swapInterval);
 
     MSG message = {};
     while (message.message != WM_QUIT && !loopOver(loop)) {
@@ -58,7 +64,5 @@ int runHost(Demo demo, const RunOptions& options)
     unregisterHostWindowClass(instance);
     // Closed by the system rather than by Escape: the window is destroyed
     // and has no picture left to save.
-    if (!IsWindow(hostWindow.window))
-        return 0;
-    return finishFrameLoop(&loop);
+    return finishFrameLoop(&loop, IsWindow(hostWindow.window) ? LoopEnd::WindowOpen : LoopEnd::WindowGone);
 }

@@ -1,9 +1,6 @@
-#include "benchmark_report.h"
 #include "command_line.h"
 
 #include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
 
 #include <initializer_list>
 #include <string>
@@ -33,13 +30,12 @@ TEST(CommandLine, NoOptionsRunsWithEveryDefault)
 
 TEST(CommandLine, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign)
 {
-    CommandLine line =
-        parse({"--assets", "/opt/vanteel/assets", "--frames=60", "--screenshot", "shot.png", "--fixed-step", "16667",
-               "--benchmark", "3.5", "--warmup=0", "--stats-file", "s.json", "--watch"});
+    CommandLine line = parse({"--assets", "/opt/vanteel/assets", "--screenshot", "shot.png", "--fixed-step", "16667",
+                              "--benchmark", "3.5", "--warmup=0", "--stats-file", "s.json", "--watch"});
     ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
     const RunOptions& options = line.options;
     EXPECT_STREQ(options.assetsDirectory, "/opt/vanteel/assets");
-    EXPECT_EQ(options.frameLimit, 60);
+    EXPECT_EQ(parse({"--frames=60"}).options.frameLimit, 60);
     EXPECT_STREQ(options.screenshotPath, "shot.png");
     EXPECT_EQ(options.fixedStepMicroseconds, 16667u);
     EXPECT_TRUE(options.benchmark);
@@ -59,7 +55,6 @@ TEST(CommandLine, BenchmarkSecondsAreOptional)
     EXPECT_EQ(line.options.warmupSeconds, 2.0);
     EXPECT_TRUE(line.options.watch);
     EXPECT_EQ(parse({"--benchmark"}).options.benchmarkSeconds, 10.0);
-    EXPECT_EQ(parse({"--frames", "5", "--benchmark", "2"}).options.benchmarkSeconds, 2.0);
 }
 
 TEST(CommandLine, HelpWinsOverVersionAndRuns)
@@ -94,6 +89,7 @@ TEST(CommandLine, MistakesAreRefusedWithWhatWasWrong)
         {{"--benchmark", "--warmup", "-1"}, "--warmup wants"},
         {{"--warmup", "1"}, "--warmup belongs to --benchmark"},
         {{"--stats-file", "s.json"}, "--stats-file belongs to --benchmark"},
+        {{"--benchmark", "--frames", "5"}, "--frames and --benchmark do not go together"},
         {{"--assets", ""}, "--assets wants a directory"},
         {{"--screenshot="}, "--screenshot wants a file name"},
         {{"--watch=yes"}, "--watch takes no value"},
@@ -114,37 +110,4 @@ TEST(CommandLine, AMistakeIsReportedOnOneLineWithTheUsage)
     EXPECT_EQ(line.find('\n'), line.size() - 1);
     EXPECT_NE(helpText().find("--fixed-step MICROSECONDS"), std::string::npos);
     EXPECT_EQ(versionText().rfind("Vanteel ", 0), 0u);
-}
-
-// Guards the benchmark's figures: nearest-rank percentiles, the mean rate
-// from the total time, and JSON that holds every frame it counts.
-TEST(BenchmarkReport, SummarisesFrameTimesAndWritesThemAsJson)
-{
-    std::vector<double> frames;
-    for (int i = 100; i >= 1; --i)
-        frames.push_back(i == 100 ? 500.0 : double(i));
-    FrameTimeSummary summary = summariseFrameTimes(frames);
-    EXPECT_EQ(summary.frames, 100);
-    EXPECT_EQ(summary.median, 50.0);
-    EXPECT_EQ(summary.p95, 95.0);
-    EXPECT_EQ(summary.p99, 99.0);
-    EXPECT_EQ(summary.maximum, 500.0);
-    double total = 0;
-    for (double milliseconds : frames)
-        total += milliseconds;
-    EXPECT_DOUBLE_EQ(summary.meanFramesPerSecond, 100 * 1000.0 / total);
-
-    BenchmarkFigures figures = {"llvmpipe \"quoted\" \xff", 2.0, frames, 0.25};
-    nlohmann::json json = nlohmann::json::parse(benchmarkJson(figures));
-    EXPECT_EQ(json["frames"], 100);
-    EXPECT_EQ(json["frameTimesMilliseconds"].size(), 100u);
-    EXPECT_EQ(json["frameTimesMilliseconds"][0], 500.0);
-    EXPECT_EQ(json["frameMilliseconds"]["p99"], 99.0);
-    EXPECT_EQ(json["firstFrameSeconds"], 0.25);
-    EXPECT_EQ(json["renderer"].get<std::string>().rfind("llvmpipe \"quoted\" ", 0), 0u);
-    std::string text = benchmarkText(figures);
-    EXPECT_NE(text.find("frames: 100 measured after 2.0 s of warm-up"), std::string::npos) << text;
-    EXPECT_NE(text.find("median 50.00 ms, p95 95.00 ms, p99 99.00 ms, max 500.00 ms"), std::string::npos) << text;
-
-    EXPECT_EQ(summariseFrameTimes({}).frames, 0);
 }

@@ -109,7 +109,7 @@ protected:
     FrameLoop startLoop(const RunOptions& options)
     {
         const int64_t startReading = readTestTimer();
-        FrameLoop loop = startFrameLoop(demo, options, readTestTimer, {1000000, readTestTimer()}, startReading);
+        FrameLoop loop = startFrameLoop(demo, options, readTestTimer, {1000000, readTestTimer()}, startReading, 0);
         for (int frame = 0; frame < FirstFrames; ++frame)
             runLoopFrame(&loop, present);
         return loop;
@@ -268,9 +268,10 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileTheBenchmarkRecordsFra
     options.benchmark = true;
     options.warmupSeconds = 0;
     FrameLoop loop = startLoop(options);
-    const size_t recordedBefore = loop.frameMilliseconds.size();
+    const size_t recordedBefore = loop.benchmark.frameMilliseconds.size();
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
-    EXPECT_EQ(loop.frameMilliseconds.size(), recordedBefore + LoopFrames);
+    EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), recordedBefore + LoopFrames);
+    EXPECT_EQ(loop.benchmark.frameCpuMilliseconds.size(), recordedBefore + LoopFrames);
 }
 
 TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileWatchingTheEffectFile)
@@ -336,4 +337,108 @@ TEST_P(FrameBudgetTest, EveryGlEntryPointTheDemoImportsIsCounted)
         EXPECT_TRUE(isCountedEntryPoint(symbol)) << symbol << " is imported by the demo but not counted";
     }
     EXPECT_GT(imports, 20);
+}
+
+// A timer at 10 MHz, as Windows' performance counter often runs, moved on
+// 15 ms at every reading: a benchmark frame reads it twice, so frames end
+// every 300,000 ticks.
+static constexpr int64_t TenMegahertz = 10000000;
+static int64_t tenMegahertzTicks;
+static int64_t readTenMegahertzTimer() { return tenMegahertzTicks += 150000; }
+
+static int presents;
+
+static void countPresent()
+{
+    ++presents;
+    present();
+}
+
+static FrameLoop runLoopToItsEnd(Demo demo, const RunOptions& options)
+{
+    const int64_t startReading = readTenMegahertzTimer();
+    FrameLoop loop =
+        startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()}, startReading, 0);
+    presents = 0;
+    while (!loopOver(loop) && presents < 1000)
+        runLoopFrame(&loop, countPresent);
+    return loop;
+}
+
+// Guards the frame count and the warm-up's units: --frames N presents N
+// frames, and the benchmark's warm-up and seconds are read in the timer's own
+// ticks. The first frame ends at E; the warm-up ends 1,000,000 ticks later,
+// so the 4th frame after the first is the first measured, and the 20th brings
+// the measured time to exactly 0.5 s.
+TEST_P(FrameBudgetTest, TheLoopCountsFramesAndTheWarmUpInTheTimersOwnUnits)
+{
+    RunOptions limited;
+    limited.frameLimit = 7;
+    EXPECT_EQ(runLoopToItsEnd(demo, limited).framesPresented, 7);
+    EXPECT_EQ(presents, 7);
+
+    RunOptions benchmark;
+    benchmark.benchmark = true;
+    benchmark.warmupSeconds = 0.1;
+    benchmark.benchmarkSeconds = 0.5;
+    FrameLoop loop = runLoopToItsEnd(demo, benchmark);
+    EXPECT_EQ(presents, 21);
+    const BenchmarkFigures& figures = loop.benchmark;
+    EXPECT_TRUE(figures.complete);
+    EXPECT_DOUBLE_EQ(figures.measuredSeconds, 0.5);
+    ASSERT_EQ(figures.frameMilliseconds.size(), 17u);
+    for (double milliseconds : figures.frameMilliseconds)
+        EXPECT_DOUBLE_EQ(milliseconds, 30.0);
+    EXPECT_EQ(figures.setting.particles, 700000);
+    EXPECT_EQ(figures.setting.width, 1024);
+    EXPECT_EQ(figures.setting.effectFileHash.size(), 16u);
+    EXPECT_EQ(finishFrameLoop(&loop, LoopEnd::WindowOpen), 0);
+}
+
+// Guards the honest ends: a benchmark stopped in its warm-up or before its
+// seconds, and a screenshot the window was lost before, end with status 1
+// and say so; the stats file still holds what was measured, marked as such.
+TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
+{
+    const std::string stats = ::testing::TempDir() + "vanteel_cut_short.json";
+    RunOptions options;
+    options.benchmark = true;
+    options.warmupSeconds = 0.1;
+    options.statsFilePath = stats.c_str();
+    answerGlGetStringWithNull(true);
+    FrameLoop loop = startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()},
+                                    readTenMegahertzTimer(), 0);
+    answerGlGetStringWithNull(false);
+    EXPECT_EQ(loop.benchmark.setting.glRenderer, "unknown");
+
+    struct Row {
+        int frames;
+        LoopEnd end;
+        const char* screenshot;
+        size_t measured;
+    };
+    const Row rows[] = {
+        {3, LoopEnd::WindowOpen, nullptr, 0}, // Escape in the warm-up: nothing measured
+        {6, LoopEnd::WindowOpen, nullptr, 2}, // Escape after two measured frames
+        {6, LoopEnd::WindowGone, "never.png", 2},
+    };
+    for (const Row& row : rows) {
+        options.screenshotPath = row.screenshot;
+        loop = startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()},
+                              readTenMegahertzTimer(), 0);
+        for (int frame = 0; frame < row.frames; ++frame)
+            runLoopFrame(&loop, present);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(finishFrameLoop(&loop, row.end), 1) << row.frames;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("the benchmark was cut short after"), std::string::npos) << said;
+        EXPECT_EQ(said.find("the window was closed before the screenshot never.png") != std::string::npos,
+                  row.screenshot != nullptr)
+            << said;
+        std::ifstream file(stats);
+        std::stringstream json;
+        json << file.rdbuf();
+        EXPECT_NE(json.str().find("\"complete\": false"), std::string::npos) << json.str();
+        EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), row.measured);
+    }
 }

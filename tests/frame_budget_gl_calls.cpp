@@ -147,7 +147,21 @@ COUNT_GL11_ENTRY_POINT(glDrawElements, (GLenum mode, GLsizei count, GLenum type,
 COUNT_GL11_ENTRY_POINT(glGenTextures, (GLsizei n, GLuint* textures), (n, textures), void)
 COUNT_GL11_ENTRY_POINT(glGetError, (), (), GLenum)
 COUNT_GL11_ENTRY_POINT(glGetIntegerv, (GLenum name, GLint* values), (name, values), void)
-COUNT_GL11_ENTRY_POINT(glGetString, (GLenum name), (name), const GLubyte*)
+
+static bool glGetStringAnswersNull;
+
+void answerGlGetStringWithNull(bool null) { glGetStringAnswersNull = null; }
+
+// Counted like the others, and able to answer null as a broken driver may.
+extern "C" const GLubyte* GLAPIENTRY __real_glGetString(GLenum name);
+extern "C" const GLubyte* GLAPIENTRY __wrap_glGetString(GLenum name)
+{
+    Scope scope("glGetString");
+    const GLubyte* answer = __real_glGetString(name);
+    return glGetStringAnswersNull ? nullptr : answer;
+}
+static const bool glGetStringCounted = (countedSymbols.push_back("glGetString"), true);
+
 COUNT_GL11_ENTRY_POINT(glPixelStorei, (GLenum name, GLint value), (name, value), void)
 COUNT_GL11_ENTRY_POINT(glReadBuffer, (GLenum buffer), (buffer), void)
 COUNT_GL11_ENTRY_POINT(glReadPixels,

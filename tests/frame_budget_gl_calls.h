@@ -34,6 +34,9 @@ struct DriverCall {
 // to the driver.
 bool insideDriver();
 
+// Makes glGetString answer null, as a driver without a current context does.
+void answerGlGetStringWithNull(bool null);
+
 // Whether a symbol the demo's libraries import (a GLEW entry-point variable
 // such as "__glewUseProgram", or a GL 1.1 function such as "glClear") reaches
 // the GL through this layer.

@@ -42,4 +42,3 @@ set_tests_properties(frame_budget.replay_ends_on_the_reference_picture PROPERTIE
 
 vanteel_test(frame_budget_report_test frame_budget_report_test.cpp ${PROJECT_SOURCE_DIR}/bench/frame_benchmark_report.cpp)
 target_include_directories(frame_budget_report_test PRIVATE ${PROJECT_SOURCE_DIR}/bench)
-target_link_libraries(frame_budget_report_test PRIVATE vanteel_scene)

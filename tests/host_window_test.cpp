@@ -37,9 +37,29 @@ static void recordRender()
         raiseGlError();
 }
 
-static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender, nullptr, nullptr, nullptr};
+static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender,
+                              nullptr,   nullptr, nullptr, nullptr};
 
 static void recordPresent() { calls.push_back("present"); }
+
+static void allocateTheImpossible()
+{
+    // More than any address space holds, so it cannot succeed.
+    volatile size_t impossible = SIZE_MAX / 2;
+    ::operator delete(::operator new(impossible));
+}
+
+// Guards the host's start-up making a failed allocation fatal with a
+// message, whatever the demo it runs: here its initialisation fails one.
+TEST(HostStartUp, AFailedAllocationInTheDemoEndsWithStatus1AndAMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reports a failed allocation itself, before any handler runs";
+#endif
+    Demo failing = recorder;
+    failing.initialise = allocateTheImpossible;
+    EXPECT_EXIT(runHost(failing, RunOptions()), testing::ExitedWithCode(1), "Out of memory\\.");
+}
 
 static GLFWwindow* openWindow(int coreProfile)
 {

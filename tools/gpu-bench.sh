@@ -33,7 +33,7 @@ cmake --build "$build" --target frame_benchmark >/dev/null
 # The renderer the demo itself reports on the display, from a short benchmark run.
 renderer_on() {
   DISPLAY=$1 timeout 30 "$build/vanteel" --assets "$root/assets" --benchmark 0.5 --warmup 0 2>/dev/null \
-    | sed -n 's/^renderer: //p'
+    | sed -n 's/^GL: //p'
 }
 # A display already on the NVIDIA driver is used as it is.
 uses_nvidia() { renderer_on "$1" | grep -qi nvidia; }

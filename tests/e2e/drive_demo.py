@@ -9,7 +9,9 @@ EFFECT_FILE is copied to ../assets/Shaders.glsl as seen from the demo's
 working directory; without it the demo finds no effect file at all.
 """
 
+import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -17,8 +19,8 @@ import time
 from checks import expect, outcome
 from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes,
                          only_escape_ends, probe_double_click, probe_press_and_move)
-from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, distinct_colours, headless_environment, run_on_private_display,
-                       start_demo)
+from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, distinct_colours, headless_environment, press_escape,
+                       run_on_private_display, start_demo)
 
 
 def run_probe_checks(screen, demo, window):
@@ -67,11 +69,39 @@ def case_close(screen, demo):
     expect(status == 0, f"closing the window ended the demo with status {status}")
 
 
+# A benchmark long enough to be cut short, measuring from its first frames,
+# and a screenshot due only at its end.
+CUT_SHORT_RUN = ["--benchmark", "600", "--warmup", "0", "--stats-file", "stats.json", "--screenshot", "end.png"]
+
+
+def expect_cut_short(demo, how, screenshot_missed):
+    """Status 1, one line that says so, and the frames measured so far in a file marked incomplete."""
+    status = demo.wait_for_exit()
+    expect(status == 1, f"{how} during a benchmark ended the demo with status {status}")
+    said = demo.stderr()
+    expect(re.search(r"the benchmark was cut short after [0-9.]+ of 600 seconds \([0-9]+ frames\)", said),
+           f"{how} during a benchmark is not reported as cutting it short")
+    expect(("the window was closed before the screenshot end.png was taken" in said) == screenshot_missed,
+           f"{how}: the missing screenshot is {'not ' if screenshot_missed else ''}reported")
+    with open(os.path.join(demo.working_directory, "stats.json")) as stream:
+        figures = json.load(stream)
+    expect(figures["complete"] is False and figures["frames"] == len(figures["frameTimesMilliseconds"]),
+           f"{how}: the stats file says complete={figures['complete']}, frames={figures['frames']}")
+
+
 def case_destroy(screen, demo):
     window = screen.window_named("Vanteel", demo)
+    time.sleep(1)
     demo.xdotool("windowclose", window.id)
-    status = demo.wait_for_exit()
-    expect(status == 0, f"destroying the window ended the demo with status {status}")
+    expect_cut_short(demo, "destroying the window", screenshot_missed=True)
+
+
+def case_escape_mid_benchmark(screen, demo):
+    window = screen.window_named("Vanteel", demo)
+    time.sleep(1)
+    press_escape(screen, demo, window)
+    expect_cut_short(demo, "Escape", screenshot_missed=False)
+    expect(os.path.isfile(os.path.join(demo.working_directory, "end.png")), "Escape left no screenshot")
 
 
 def case_missing_effect(screen, demo):
@@ -86,8 +116,10 @@ CASES = {
     "input": case_input,
     "close": case_close,
     "destroy": case_destroy,
+    "escape-mid-benchmark": case_escape_mid_benchmark,
     "missing-effect": case_missing_effect,
 }
+CASE_ARGUMENTS = {"destroy": CUT_SHORT_RUN, "escape-mid-benchmark": CUT_SHORT_RUN}
 
 
 def case_no_display(executable):
@@ -104,8 +136,9 @@ def main(arguments):
     effect_file = arguments[2] if len(arguments) == 3 else None
     if case == "no-display":
         return outcome(lambda: case_no_display(executable))
-    return outcome(lambda: run_on_private_display(lambda display: start_demo(executable, effect_file, display),
-                                                  CASES[case]))
+    arguments = CASE_ARGUMENTS.get(case, ())
+    return outcome(lambda: run_on_private_display(
+        lambda display: start_demo(executable, effect_file, display, arguments), CASES[case]))
 
 
 if __name__ == "__main__":

@@ -295,8 +295,10 @@ def case_benchmark(runs):
         expect(figures["frames"] > 0 and figures["frames"] == len(frame_times),
                f"the stats claim {figures['frames']} frames and list {len(frame_times)}")
         expect(sum(frame_times) > 1999, f"the measured frames cover {sum(frame_times):.0f} ms, not 2 s")
+        expect(figures["complete"] and figures["operatingSystem"].startswith("Windows "),
+               f"the report says complete={figures['complete']}, operating system {figures['operatingSystem']!r}")
         printed = result.stdout.decode(errors="replace")
-        expect(f"frames: {figures['frames']} measured" in printed, f"standard output lacks the frames:\n{printed}")
+        expect(f"benchmark: {figures['frames']} frames in" in printed, f"standard output lacks the frames:\n{printed}")
 
 
 def case_assets(runs):
