@@ -29,7 +29,7 @@ static void askForContext(int coreProfile)
 }
 
 // The drawable matches the colour-only, double-buffered format of the
-// reference; depth lives in the demo's own surfaces.
+// Win32 host, the reference; depth lives in the demo's own surfaces.
 static void askForFramebuffer(AppConfig config)
 {
     glfwWindowHint(GLFW_ALPHA_BITS, 0);

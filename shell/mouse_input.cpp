@@ -26,7 +26,7 @@ MouseDelivery pressLeftButton(MouseInput* input, int x, int y, int64_t milliseco
     return {1, x, y, MouseDown};
 }
 
-// The reference window never captures the mouse, so a release outside it
+// The Win32 host's window (the reference) never captures the mouse, so a release outside it
 // would only arrive, if at all, with coordinates outside the client area.
 // The demo ignores a release's position; clamping keeps every coordinate it
 // receives a client coordinate while the release itself always gets through,
@@ -39,7 +39,7 @@ MouseDelivery releaseLeftButton(MouseInput* input, int x, int y)
     return {1, clampedX, clampedY, MouseUp};
 }
 
-// The reference only sees movement over its client area; a drag beyond it
+// The Win32 host (the reference) only sees movement over its client area; a drag beyond it
 // must not drag the particles towards a point far off screen.
 MouseDelivery movePointer(MouseInput* input, int x, int y)
 {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Turns raw left-button and pointer events into the mouse events the demo
-// expects, as the reference platform delivers them. Knows nothing of any
+// expects, as the Win32 host (the reference) delivers them. Knows nothing of any
 // window system, so both hosts share it and it can be tested alone.
 
 // A second press within this time and box of the first is a double click.

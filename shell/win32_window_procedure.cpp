@@ -6,7 +6,7 @@ static MouseHandler mouseHandler;
 
 static WindowMessageAction mouseAction(LPARAM lParam, MouseEvent kind)
 {
-    // Client coordinates as unsigned 16-bit halves, as the reference reads them.
+    // Client coordinates as unsigned 16-bit halves, as Windows documents them.
     int x = static_cast<int>(static_cast<DWORD>(lParam) & 0xFFFF);
     int y = static_cast<int>((static_cast<DWORD>(lParam) >> 16) & 0xFFFF);
     return {0, 1, x, y, kind};

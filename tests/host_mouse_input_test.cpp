@@ -49,7 +49,7 @@ TEST(MouseInput, MovesAreDeliveredOnlyWhileTheLeftButtonIsHeld)
               (Events {{MouseDown, 100, 200}, {MouseMove, 101, 202}, {MouseMove, 150, 250}, {MouseUp, 150, 250}}));
 }
 
-// Guards the order the reference platform delivers a double click in.
+// Guards the order the Win32 host (the reference) delivers a double click in.
 TEST(MouseInput, ADoubleClickIsDownUpDoubleClickUp)
 {
     Recorder mouse;
