@@ -12,6 +12,7 @@ struct CommandLine {
     CommandLineAction action;
     RunOptions options;
     std::string problem; // for UsageError: what was wrong, one line
+    bool warmupGiven = false;
 };
 
 // argv[0] is the program; the strings of argv must outlive the options.
