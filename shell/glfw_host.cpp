@@ -22,10 +22,10 @@ int runHost(Demo demo, const RunOptions& options)
     const int64_t startReading = readTimer();
     if (options.assetsDirectory)
         demo.useResourceDirectory(options.assetsDirectory);
-    window = createDemoWindow(demo.configuration(), options.coreProfile);
+    window = createDemoWindow(demo.configuration(), coreProfileAskedFor());
     connectInput(window, demo.handleMouse, demo.configuration().width, demo.configuration().height);
     loadOpenGlEntryPoints();
-    if (options.coreProfile)
+    if (coreProfileAskedFor())
         prepareCoreProfileContext();
     const int swapInterval = demo.configuration().verticalSync ? -1 : 0;
     if (swapInterval == 0)

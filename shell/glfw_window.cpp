@@ -67,3 +67,9 @@ GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
     glfwMakeContextCurrent(window);
     return window;
 }
+
+static bool coreProfileWanted;
+
+void askForCoreProfile() { coreProfileWanted = true; }
+
+bool coreProfileAskedFor() { return coreProfileWanted; }

@@ -38,7 +38,6 @@ struct RunOptions {
     double warmupSeconds = 2;
     const char* statsFilePath = nullptr; // JSON of the benchmark
     bool watch = false;                  // rebuild the shaders when the effect file changes
-    bool coreProfile = false;            // a 3.2 core context (test builds only)
 };
 
 // Start-up and the main loop, written once per platform: creates the window

@@ -4,7 +4,7 @@
 #include "diagnostics.h"
 #include "user_output.h"
 
-int runFromCommandLine(Demo demo, int argc, const char* const* argv, bool coreProfile)
+int runFromCommandLine(Demo demo, int argc, const char* const* argv)
 {
     // Before anything allocates: parsing the command line already does.
     makeOutOfMemoryFatal();
@@ -22,7 +22,5 @@ int runFromCommandLine(Demo demo, int argc, const char* const* argv, bool corePr
     case CommandLineAction::Run:
         break;
     }
-    RunOptions options = commandLine.options;
-    options.coreProfile = coreProfile;
-    return runHost(demo, options);
+    return runHost(demo, commandLine.options);
 }

@@ -10,7 +10,7 @@ target_link_libraries(vanteel_web_host PUBLIC vanteel_frame_step vanteel_input)
 target_include_directories(vanteel_web_host PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/internal/web_host)
 
 set(vanteel_site ${CMAKE_BINARY_DIR}/site)
-add_executable(vanteel web_main.cpp start_from_command_line.cpp)
+add_executable(vanteel web_main.cpp ${vanteel_start_up})
 target_link_libraries(vanteel PRIVATE vanteel_web_host vanteel_demo)
 set_target_properties(vanteel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${vanteel_site})
 # The particle buffers alone take 40 MB. The page puts the effect file into

@@ -25,7 +25,6 @@ TEST(CommandLine, NoOptionsRunsWithEveryDefault)
     EXPECT_EQ(options.fixedStepMicroseconds, 0u);
     EXPECT_FALSE(options.benchmark);
     EXPECT_FALSE(options.watch);
-    EXPECT_FALSE(options.coreProfile);
 }
 
 TEST(CommandLine, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign)
