@@ -15,10 +15,6 @@
 // list has to grow: minutes at thousands of frames per second.
 static constexpr size_t ReservedFrameTimes = size_t(1) << 20;
 
-// The loop whose frame is being presented, for the present hook below.
-static FrameLoop* presentingLoop;
-static PresentFrame hostPresent;
-
 static double secondsBetween(const FrameLoop& loop, int64_t from, int64_t to)
 {
     return double(to - from) / double(loop.clock.frequency);
@@ -30,16 +26,6 @@ static int64_t microsecondsAt(const FrameLoop& loop, int64_t reading)
 }
 
 static bool isLastFrame(const FrameLoop& loop) { return loop.options.frameLimit == loop.framesPresented + 1; }
-
-// The last frame's picture is read from the back buffer before it is shown:
-// one read-back in the whole run, and no frame after it to wait for.
-static void presentAfterCapture()
-{
-    const AppConfig config = presentingLoop->demo.configuration();
-    if (presentingLoop->options.screenshotPath && isLastFrame(*presentingLoop))
-        presentingLoop->screenshot = readWindowPixels(GL_BACK, config.width, config.height);
-    hostPresent();
-}
 
 static std::string glText(GLenum name)
 {
@@ -125,16 +111,20 @@ void runLoopFrame(FrameLoop* loop, PresentFrame present)
     if (loop->options.watch && effectFileChanged(&loop->watch, microsecondsAt(*loop, now)))
         loop->demo.reloadShaders();
 
-    presentingLoop = loop;
-    hostPresent = present;
-    PresentFrame presentFrame = loop->options.screenshotPath ? presentAfterCapture : present;
     if (loop->options.fixedStepMicroseconds != 0) {
         loop->clock.previousReading = now;
-        runFrame(loop->demo, &loop->fixedClock, loop->fixedClock.previousReading + loop->options.fixedStepMicroseconds,
-                 presentFrame);
+        updateAndRender(loop->demo, &loop->fixedClock,
+                        loop->fixedClock.previousReading + loop->options.fixedStepMicroseconds);
     } else {
-        runFrame(loop->demo, &loop->clock, now, presentFrame);
+        updateAndRender(loop->demo, &loop->clock, now);
     }
+    // The last frame's picture is read from the back buffer before it is
+    // shown: one read-back in the whole run, and no frame after it to wait for.
+    if (loop->options.screenshotPath && isLastFrame(*loop)) {
+        const AppConfig config = loop->demo.configuration();
+        loop->screenshot = readWindowPixels(GL_BACK, config.width, config.height);
+    }
+    presentAndCheck(present);
     ++loop->framesPresented;
 
     if (loop->options.benchmark) {

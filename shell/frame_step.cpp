@@ -4,10 +4,20 @@
 
 #include <GL/glew.h>
 
-void runFrame(Demo demo, FrameClock* clock, int64_t now, PresentFrame present)
+void updateAndRender(Demo demo, FrameClock* clock, int64_t now)
 {
     demo.update(takeElapsedMicroseconds(clock, now));
     demo.render();
+}
+
+void presentAndCheck(PresentFrame present)
+{
     present();
     checkCondition(glGetError() == GL_NO_ERROR, "OpenGL error.\n");
+}
+
+void runFrame(Demo demo, FrameClock* clock, int64_t now, PresentFrame present)
+{
+    updateAndRender(demo, clock, now);
+    presentAndCheck(present);
 }

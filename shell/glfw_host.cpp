@@ -1,9 +1,7 @@
-#include "diagnostics.h"
-#include "frame_loop.h"
 #include "gl_context.h"
 #include "glfw_input.h"
 #include "glfw_window.h"
-#include "host.h"
+#include "host_platform.h"
 #include "x11_window_loss.h"
 
 #include <GL/glew.h>
@@ -11,36 +9,47 @@
 
 static GLFWwindow* window;
 
-static void presentFrame() { glfwSwapBuffers(window); }
+static void startGlfw() { startWindowSystem(); }
 
 static int64_t readTimer() { return static_cast<int64_t>(glfwGetTimerValue()); }
 
-int runHost(Demo demo, const RunOptions& options)
+static int64_t timerFrequency() { return static_cast<int64_t>(glfwGetTimerFrequency()); }
+
+static int openWindow(Demo demo)
 {
-    makeOutOfMemoryFatal();
-    startWindowSystem();
-    const int64_t startReading = readTimer();
-    if (options.assetsDirectory)
-        demo.useResourceDirectory(options.assetsDirectory);
     window = createDemoWindow(demo.configuration(), coreProfileAskedFor());
     connectInput(window, demo.handleMouse, demo.configuration().width, demo.configuration().height);
     loadOpenGlEntryPoints();
     if (coreProfileAskedFor())
         prepareCoreProfileContext();
-    const int swapInterval = demo.configuration().verticalSync ? -1 : 0;
-    if (swapInterval == 0)
-        glfwSwapInterval(0);
-    demo.initialise();
+    if (demo.configuration().verticalSync)
+        return -1;
+    glfwSwapInterval(0);
+    return 0;
+}
+
+static void windowReady(Demo demo)
+{
     glfwSetWindowTitle(window, demo.configuration().title);
     watchForWindowLoss(window);
+}
 
-    FrameClock clock = {static_cast<int64_t>(glfwGetTimerFrequency()), readTimer()};
-    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading, swapInterval);
-    while (!quitRequested() && !glfwWindowShouldClose(window) && !windowLost() && !loopOver(loop)) {
-        glfwPollEvents();
-        if (takeHandledEventCount() == 0)
-            runLoopFrame(&loop, presentFrame);
-    }
-    // A window destroyed under the demo has no picture left to save.
-    return finishFrameLoop(&loop, windowLost() ? LoopEnd::WindowGone : LoopEnd::WindowOpen);
+static bool handleEvents()
+{
+    glfwPollEvents();
+    return takeHandledEventCount() != 0;
+}
+
+static bool runEnded() { return quitRequested() || glfwWindowShouldClose(window) || windowLost(); }
+
+static void present() { glfwSwapBuffers(window); }
+
+// A window destroyed under the demo has no picture left to save.
+static LoopEnd closeWindow() { return windowLost() ? LoopEnd::WindowGone : LoopEnd::WindowOpen; }
+
+const HostPlatform& hostPlatform()
+{
+    static const HostPlatform glfw = {startGlfw,    readTimer, timerFrequency, openWindow,  windowReady,
+                                      handleEvents, runEnded,  present,        closeWindow, nullptr};
+    return glfw;
 }

@@ -9,7 +9,7 @@
 static MouseInput mouseInput;
 static MouseHandler mouseHandler;
 static int handledEventCount;
-static int quitRequest;
+static bool quitRequest;
 
 static int64_t nowInMilliseconds()
 {
@@ -26,7 +26,7 @@ static void onKey(GLFWwindow*, int key, int, int action, int)
 {
     ++handledEventCount;
     if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
-        quitRequest = 1;
+        quitRequest = true;
 }
 
 static void onMouseButton(GLFWwindow* window, int button, int action, int)
@@ -69,4 +69,4 @@ int takeHandledEventCount()
     return count;
 }
 
-int quitRequested() { return quitRequest; }
+bool quitRequested() { return quitRequest; }

@@ -1,7 +1,7 @@
 #include "diagnostics.h"
 #include "frame_loop.h"
 #include "gl_context.h"
-#include "host.h"
+#include "host_platform.h"
 #include "web_input.h"
 
 #include <emscripten/emscripten.h>
@@ -120,27 +120,42 @@ EM_JS(void, requestAnimationFrames, (), {
 });
 // clang-format on
 
-int runHost(Demo demo, const RunOptions& options)
+static void startWindowSystem() { }
+
+static int64_t timerFrequency() { return TimerFrequency; }
+
+static int openWindow(Demo demo)
 {
-    makeOutOfMemoryFatal();
-    const int64_t startReading = readTimer();
-    if (options.assetsDirectory)
-        demo.useResourceDirectory(options.assetsDirectory);
     const AppConfig config = demo.configuration();
     createWebGl2Context(config);
     connectInput(CanvasSelector, demo.handleMouse, config.width, config.height);
     loadOpenGlEntryPoints();
-    demo.initialise();
-    emscripten_set_window_title(config.title);
-
-    RunOptions pageOptions = options;
-    if (options.benchmark)
-        pageOptions.statsFilePath = BenchmarkStatsPath;
-    const FrameClock clock = {TimerFrequency, readTimer()};
     // The browser paces frames to the display, as a swap interval of 1 would.
-    loop = startFrameLoop(demo, pageOptions, readTimer, clock, startReading, 1);
-    frameRateShownAt = clock.previousReading;
+    return 1;
+}
+
+static void windowReady(Demo demo) { emscripten_set_window_title(demo.configuration().title); }
+
+// The browser delivers events between animation frames, never inside one.
+static bool handleEvents() { return false; }
+
+static LoopEnd closeWindow() { return LoopEnd::WindowOpen; }
+
+// Returning from main would end the run before its first frame: the
+// browser's animation frames run the loop from here on.
+static void handOverFrames(FrameLoop* started)
+{
+    loop = *started;
+    if (loop.options.benchmark)
+        loop.options.statsFilePath = BenchmarkStatsPath;
+    frameRateShownAt = loop.clock.previousReading;
     requestAnimationFrames();
-    // Returning from main would end the run before its first frame.
     emscripten_exit_with_live_runtime();
+}
+
+const HostPlatform& hostPlatform()
+{
+    static const HostPlatform web = {startWindowSystem, readTimer, timerFrequency, openWindow,  windowReady,
+                                     handleEvents,      runOver,   presentFrame,   closeWindow, handOverFrames};
+    return web;
 }

@@ -5,7 +5,7 @@
 #   vanteel.js, vanteel.wasm the demo
 #   assets/Shaders.glsl      the WebGL2 effect file, which the page fetches:
 #                            the desktop's with the browser's sections after it
-add_library(vanteel_web_host STATIC web_host.cpp web_input.cpp)
+add_library(vanteel_web_host STATIC run_host.cpp web_host.cpp web_input.cpp)
 target_link_libraries(vanteel_web_host PUBLIC vanteel_frame_step vanteel_input)
 target_include_directories(vanteel_web_host PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/internal/web_host)
 

@@ -1,7 +1,5 @@
-#include "diagnostics.h"
-#include "frame_loop.h"
 #include "gl_context.h"
-#include "host.h"
+#include "host_platform.h"
 #include "win32_window.h"
 #include "win32_window_procedure.h"
 
@@ -10,8 +8,10 @@
 #include <windows.h>
 
 static HostWindow hostWindow;
+static MSG message;
 
-static void presentFrame() { SwapBuffers(hostWindow.deviceContext); }
+// The window class and the timer need no set-up before the window.
+static void startWindowSystem() { }
 
 static int64_t readTimer()
 {
@@ -20,15 +20,17 @@ static int64_t readTimer()
     return reading.QuadPart;
 }
 
-int runHost(Demo demo, const RunOptions& options)
+static int64_t timerFrequency()
 {
-    makeOutOfMemoryFatal();
-    const int64_t startReading = readTimer();
-    if (options.assetsDirectory)
-        demo.useResourceDirectory(options.assetsDirectory);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+}
+
+static int openWindow(Demo demo)
+{
     setWindowMouseHandler(demo.handleMouse);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    registerHostWindowClass(instance);
+    registerHostWindowClass(GetModuleHandleA(nullptr));
     hostWindow = createHostWindow(demo.configuration());
     attachRenderingContext(hostWindow, 0);
     if (demo.configuration().multisampling)
@@ -43,26 +45,36 @@ int runHost(Demo demo, const RunOptions& options)
     // What is in force, where the driver can say.
     if (wglGetSwapIntervalEXT)
         swapInterval = wglGetSwapIntervalEXT();
-    demo.initialise();
-    SetWindowTextA(hostWindow.window, demo.configuration().title);
+    return swapInterval;
+}
 
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    FrameClock clock = {frequency.QuadPart, readTimer()};
-    FrameLoop loop = startFrameLoop(demo, options, readTimer, clock, startReading, swapInterval);
+static void windowReady(Demo demo) { SetWindowTextA(hostWindow.window, demo.configuration().title); }
 
-    MSG message = {};
-    while (message.message != WM_QUIT && !loopOver(loop)) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-            continue;
-        }
-        runLoopFrame(&loop, presentFrame);
-    }
+// One message at a time, so that a quit is seen before the next one.
+static bool handleEvents()
+{
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
 
-    unregisterHostWindowClass(instance);
-    // Closed by the system rather than by Escape: the window is destroyed
-    // and has no picture left to save.
-    return finishFrameLoop(&loop, IsWindow(hostWindow.window) ? LoopEnd::WindowOpen : LoopEnd::WindowGone);
+static bool runEnded() { return message.message == WM_QUIT; }
+
+static void present() { SwapBuffers(hostWindow.deviceContext); }
+
+// Closed by the system rather than by Escape: the window is destroyed and
+// has no picture left to save.
+static LoopEnd closeWindow()
+{
+    unregisterHostWindowClass(GetModuleHandleA(nullptr));
+    return IsWindow(hostWindow.window) ? LoopEnd::WindowOpen : LoopEnd::WindowGone;
+}
+
+const HostPlatform& hostPlatform()
+{
+    static const HostPlatform win32 = {startWindowSystem, readTimer, timerFrequency, openWindow,  windowReady,
+                                       handleEvents,      runEnded,  present,        closeWindow, nullptr};
+    return win32;
 }

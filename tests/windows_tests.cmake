@@ -18,8 +18,7 @@ gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOUR
 add_executable(win32_window_probe win32_window_probe.cpp)
 
 # The demo with multisampling on, which only the tests' own start-up asks for.
-add_executable(vanteel_multisampling WIN32 multisampling_main.cpp ${PROJECT_SOURCE_DIR}/shell/win32_host.cpp
-                                           ${PROJECT_SOURCE_DIR}/shell/start_from_command_line.cpp)
+add_executable(vanteel_multisampling WIN32 multisampling_main.cpp ${PROJECT_SOURCE_DIR}/shell/start_from_command_line.cpp)
 target_link_libraries(vanteel_multisampling PRIVATE vanteel_win32_host vanteel_demo)
 
 # The real executable under Wine, each case on a private X server, driven

@@ -14,4 +14,4 @@ void connectInput(GLFWwindow* window, MouseHandler handler, int clientWidth, int
 // main loop draws no frame in an iteration that handled any.
 int takeHandledEventCount();
 
-int quitRequested();
+bool quitRequested();
