@@ -48,7 +48,8 @@ uint hash(uint x)
 }
 
 // Between 0.35 and 0.9 units of simulation time: 3.5 to 9 real seconds.
-// Particle.VS uses the same formula to fade particles out.
+// Particle.VS uses the same formula, a copy the build keeps equal, to fade
+// particles out.
 float lifetimeOf(uint id)
 {
     return 0.35 + 0.55 * float(hash(id ^ 0x5bd1e995u) >> 8u) * (1.0 / 16777216.0);
@@ -155,6 +156,8 @@ void main()
 }
 
 -- Particle.VS
+// The browser's Particle.VS (Shaders.web.glsl) has other outputs and a copy
+// of every function here but main: the build stops when a copy differs.
 in vec3 Position;
 in float BirthTime;
 in vec3 Velocity;
@@ -197,7 +200,9 @@ vec3 palette(float speed)
     return mix(amber, white, clamp((t - 2.5) / 2.0, 0.0, 1.0));
 }
 
-void main()
+// The particle's colour, and in alpha the share of light it lends its
+// pixel; clip is its position in clip space.
+vec4 shade(vec4 clip)
 {
     float age = (Time - BirthTime) / lifetimeOf(uint(gl_VertexID));
     float fade = smoothstep(0.0, 0.06, age) * (1.0 - smoothstep(0.7, 1.0, age));
@@ -212,9 +217,14 @@ void main()
 
     // A particle is PointSize across: one that covers less than a pixel
     // lends the pixel only its share of light.
-    vec4 clip = ModelviewProjection * vec4(Position, 1.0);
     float pixels = PointSize * ModelviewProjection[0][0] / clip.w * 512.0;
-    gColor = vec4(color + glow, 0.45 * fade * clamp(pixels * pixels, 0.2, 1.0));
+    return vec4(color + glow, 0.45 * fade * clamp(pixels * pixels, 0.2, 1.0));
+}
+
+void main()
+{
+    vec4 clip = ModelviewProjection * vec4(Position, 1.0);
+    gColor = shade(clip);
     gl_Position = clip;
 }
 

@@ -3,6 +3,8 @@
 // result as assets/Shaders.glsl: where a section name stands twice the store
 // answers with the later one, so these replace the desktop's particle
 // program, and the simulation and the composite stay the desktop's own code.
+// Particle.VS differs from the desktop's in its outputs alone: its other
+// functions are copies of the desktop's, and the build stops when one differs.
 // The store puts "#version 300 es", default precisions and a "#line" line in
 // front of every section, so each one is a complete GLSL ES 3.00 shader.
 
@@ -57,7 +59,9 @@ vec3 palette(float speed)
     return mix(amber, white, clamp((t - 2.5) / 2.0, 0.0, 1.0));
 }
 
-void main()
+// The particle's colour, and in alpha the share of light it lends its
+// pixel; clip is its position in clip space.
+vec4 shade(vec4 clip)
 {
     float age = (Time - BirthTime) / lifetimeOf(uint(gl_VertexID));
     float fade = smoothstep(0.0, 0.06, age) * (1.0 - smoothstep(0.7, 1.0, age));
@@ -72,9 +76,14 @@ void main()
 
     // A particle is PointSize across: one that covers less than a pixel
     // lends the pixel only its share of light.
-    vec4 clip = ModelviewProjection * vec4(Position, 1.0);
     float pixels = PointSize * ModelviewProjection[0][0] / clip.w * 512.0;
-    fColor = vec4(color + glow, 0.45 * fade * clamp(pixels * pixels, 0.2, 1.0));
+    return vec4(color + glow, 0.45 * fade * clamp(pixels * pixels, 0.2, 1.0));
+}
+
+void main()
+{
+    vec4 clip = ModelviewProjection * vec4(Position, 1.0);
+    fColor = shade(clip);
 
     // With no geometry stage to drop the points too faint to see, they go
     // outside the clip volume, and the clipper drops them: a software
