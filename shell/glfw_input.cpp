@@ -16,12 +16,6 @@ static int64_t nowInMilliseconds()
     return static_cast<int64_t>(glfwGetTimerValue() * 1000 / glfwGetTimerFrequency());
 }
 
-static void deliver(MouseDelivery delivery)
-{
-    if (delivery.deliver)
-        mouseHandler(delivery.x, delivery.y, delivery.kind);
-}
-
 static void onKey(GLFWwindow*, int key, int, int action, int)
 {
     ++handledEventCount;
@@ -39,15 +33,16 @@ static void onMouseButton(GLFWwindow* window, int button, int action, int)
     int pixelX = static_cast<int>(std::floor(x));
     int pixelY = static_cast<int>(std::floor(y));
     if (action == GLFW_PRESS)
-        deliver(pressLeftButton(&mouseInput, pixelX, pixelY, nowInMilliseconds()));
+        deliverMouse(pressLeftButton(&mouseInput, pixelX, pixelY, nowInMilliseconds()), mouseHandler);
     else
-        deliver(releaseLeftButton(&mouseInput, pixelX, pixelY));
+        deliverMouse(releaseLeftButton(&mouseInput, pixelX, pixelY), mouseHandler);
 }
 
 static void onCursorMove(GLFWwindow*, double x, double y)
 {
     ++handledEventCount;
-    deliver(movePointer(&mouseInput, static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))));
+    deliverMouse(movePointer(&mouseInput, static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))),
+                 mouseHandler);
 }
 
 static void onClose(GLFWwindow*) { ++handledEventCount; }

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Where a host sends the demo's mouse events.
+using MouseHandler = void (*)(int x, int y, MouseEvent kind);
+
 // The one contract between a host and the demo it runs. The host reaches the
 // demo only through this record, so a test or a tool can hand a host a demo
 // of its own (a recorder, a scripted replay) without replacing symbols.
@@ -16,7 +19,7 @@ struct Demo {
     void (*initialise)();
     void (*update)(uint32_t elapsedMicroseconds);
     void (*render)();
-    void (*handleMouse)(int x, int y, MouseEvent kind);
+    MouseHandler handleMouse;
     // The effect file the shaders were built from (after initialise), and a
     // rebuild from what it holds now: on failure the programs that last
     // built stay in use and the reason is printed, never fatal.

@@ -48,3 +48,9 @@ MouseDelivery movePointer(MouseInput* input, int x, int y)
         return {0, x, y, MouseMove};
     return {1, x, y, MouseMove};
 }
+
+void deliverMouse(MouseDelivery delivery, MouseHandler handler)
+{
+    if (delivery.deliver)
+        handler(delivery.x, delivery.y, delivery.kind);
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene.h"
+#include "host.h"
 
 #include <cstdint>
 
@@ -35,3 +35,6 @@ MouseInput startMouseInput(int clientWidth, int clientHeight);
 MouseDelivery pressLeftButton(MouseInput* input, int x, int y, int64_t milliseconds);
 MouseDelivery releaseLeftButton(MouseInput* input, int x, int y);
 MouseDelivery movePointer(MouseInput* input, int x, int y);
+
+// Hands a delivery that carries an event on to the handler.
+void deliverMouse(MouseDelivery delivery, MouseHandler handler);

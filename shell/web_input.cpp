@@ -21,12 +21,6 @@ EM_JS(void, captureDragsOnCanvas, (const char* selector), {
 });
 // clang-format on
 
-static void deliver(MouseDelivery delivery)
-{
-    if (delivery.deliver)
-        mouseHandler(delivery.x, delivery.y, delivery.kind);
-}
-
 // Coordinates are the canvas's own (target), in CSS pixels, which the page
 // keeps one to one with the canvas's pixels. The browser's own double-click
 // event is not used: the second press is judged by the same rule as on the
@@ -35,7 +29,8 @@ static EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* event, void*)
 {
     if (event->button != 0)
         return EM_FALSE;
-    deliver(pressLeftButton(&mouseInput, event->targetX, event->targetY, static_cast<int64_t>(event->timestamp)));
+    deliverMouse(pressLeftButton(&mouseInput, event->targetX, event->targetY, static_cast<int64_t>(event->timestamp)),
+                 mouseHandler);
     return EM_TRUE;
 }
 
@@ -43,13 +38,13 @@ static EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* event, void*)
 {
     if (event->button != 0)
         return EM_FALSE;
-    deliver(releaseLeftButton(&mouseInput, event->targetX, event->targetY));
+    deliverMouse(releaseLeftButton(&mouseInput, event->targetX, event->targetY), mouseHandler);
     return EM_TRUE;
 }
 
 static EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*)
 {
-    deliver(movePointer(&mouseInput, event->targetX, event->targetY));
+    deliverMouse(movePointer(&mouseInput, event->targetX, event->targetY), mouseHandler);
     return EM_FALSE;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene.h"
+#include "host.h"
 
 #include <windows.h>
 
@@ -16,8 +16,6 @@ struct WindowMessageAction {
 // leftButtonDown is the live state of the left button, consulted only for
 // pointer movement.
 WindowMessageAction translateWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, int leftButtonDown);
-
-using MouseHandler = void (*)(int x, int y, MouseEvent kind);
 
 // Where the procedure sends mouse events: the demo the host runs, or a test's
 // recorder. Set before the first window of the class exists.

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "scene.h"
+#include "host.h"
 
 struct GLFWwindow;
-
-using MouseHandler = void (*)(int x, int y, MouseEvent kind);
 
 // Routes the window's events to the demo: the left button and the pointer
 // become mouse events for handler, Escape a quit request.

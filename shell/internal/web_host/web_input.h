@@ -1,8 +1,6 @@
 #pragma once
 
-#include "scene.h"
-
-using MouseHandler = void (*)(int x, int y, MouseEvent kind);
+#include "host.h"
 
 // Routes the canvas's events to the demo: the left button and the pointer
 // become mouse events for handler, Escape (anywhere on the page) a quit
