@@ -6,7 +6,7 @@ target_link_libraries(host_mouse_input_test PRIVATE vanteel_input)
 
 # The host alone: the test hands it a demo of recorders, and checks the
 # window and the loss of the display through the host's internal headers.
-vanteel_test(host_window_test host_window_test.cpp debug_capture.cpp)
+vanteel_test(host_window_test LABEL gl host_window_test.cpp debug_capture.cpp)
 target_link_libraries(host_window_test PRIVATE vanteel_glfw_host)
 target_include_directories(host_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/glfw_host)
 
@@ -23,7 +23,7 @@ function(vanteel_end_to_end_test name executable case)
   vanteel_python_test(end_to_end.${name} ${driver} ${case} $<TARGET_FILE:${executable}> ${ARGN})
   # Each case starts its own X server, but runs alone: the software renderer
   # already keeps every core busy, and the input checks wait on its frame rate.
-  set_tests_properties(end_to_end.${name} PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run)
+  set_tests_properties(end_to_end.${name} PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run LABELS end_to_end)
 endfunction()
 
 vanteel_end_to_end_test(startup vanteel startup ${real_effect_file})
@@ -40,5 +40,6 @@ vanteel_end_to_end_test(core_profile_input vanteel_core_profile input ${probe_ef
 set(options_driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_options.py)
 foreach(case usage screenshot fixed-step benchmark assets)
   vanteel_python_test(end_to_end.options_${case} ${options_driver} ${case} $<TARGET_FILE:vanteel> ${real_effect_file})
-  set_tests_properties(end_to_end.options_${case} PROPERTIES TIMEOUT 300 RESOURCE_LOCK vanteel_demo_run)
+  set_tests_properties(end_to_end.options_${case} PROPERTIES
+    TIMEOUT 300 RESOURCE_LOCK vanteel_demo_run LABELS end_to_end)
 endforeach()

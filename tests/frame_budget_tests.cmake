@@ -14,7 +14,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(frame_budget_demo_gl_imports DEPENDS ${demo_gl_imports})
 
-vanteel_test(frame_budget_tests
+vanteel_test(frame_budget_tests LABEL gl
   gl_fixture.cpp
   frame_budget_gl_calls.cpp
   frame_budget_frame_test.cpp
@@ -38,7 +38,7 @@ vanteel_python_test(frame_budget.replay_ends_on_the_reference_picture
                     ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_test.py
                     $<TARGET_FILE:frame_replay> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl
                     ${CMAKE_CURRENT_SOURCE_DIR}/frame_budget_replay_reference.png ${CMAKE_CURRENT_BINARY_DIR})
-set_tests_properties(frame_budget.replay_ends_on_the_reference_picture PROPERTIES TIMEOUT 300)
+set_tests_properties(frame_budget.replay_ends_on_the_reference_picture PROPERTIES TIMEOUT 300 LABELS gl)
 
 vanteel_test(frame_budget_report_test frame_budget_report_test.cpp ${PROJECT_SOURCE_DIR}/bench/frame_benchmark_report.cpp)
 target_include_directories(frame_budget_report_test PRIVATE ${PROJECT_SOURCE_DIR}/bench)

@@ -2,7 +2,7 @@
 # when there is no display), each case on a legacy and a core context.
 find_package(glfw3 REQUIRED)
 
-vanteel_test(gl_tests
+vanteel_test(gl_tests LABEL gl
   gl_fixture.cpp
   gl_surfaces_test.cpp
   gl_programs_test.cpp

@@ -9,7 +9,7 @@ function(vanteel_reliability_test name timeout)
   vanteel_python_test(reliability.${name} ${ARGN})
   # Runs alone, as the end-to-end cases do: the software renderer takes every core.
   set_tests_properties(reliability.${name} PROPERTIES
-    TIMEOUT ${timeout} SKIP_RETURN_CODE 77 RESOURCE_LOCK vanteel_demo_run)
+    TIMEOUT ${timeout} SKIP_RETURN_CODE 77 RESOURCE_LOCK vanteel_demo_run LABELS reliability)
 endfunction()
 
 set(demo_driver ${CMAKE_CURRENT_SOURCE_DIR}/reliability_demo.py)

@@ -7,5 +7,5 @@ if(VANTEEL_BUILD_GL AND NOT WIN32)
   vanteel_python_test(end_to_end.watch ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_watch.py
                       $<TARGET_FILE:vanteel> ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)
   # Alone, as the other runs of the real executable: llvmpipe takes every core.
-  set_tests_properties(end_to_end.watch PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run)
+  set_tests_properties(end_to_end.watch PROPERTIES TIMEOUT 180 RESOURCE_LOCK vanteel_demo_run LABELS end_to_end)
 endif()

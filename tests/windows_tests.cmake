@@ -1,7 +1,7 @@
 # The Win32 host's suites, run under Wine when cross-built.
 
 # The window procedure alone: the suite hands it a recording mouse handler.
-vanteel_test(win32_window_procedure_test win32_window_procedure_test.cpp
+vanteel_test(win32_window_procedure_test LABEL windows win32_window_procedure_test.cpp
   ${PROJECT_SOURCE_DIR}/shell/win32_window_procedure.cpp)
 target_include_directories(win32_window_procedure_test PRIVATE
   ${PROJECT_SOURCE_DIR}/shell ${PROJECT_SOURCE_DIR}/demo)
@@ -12,7 +12,7 @@ target_include_directories(win32_window_procedure_test PRIVATE
 add_executable(win32_window_test win32_window_test.cpp)
 target_link_libraries(win32_window_test PRIVATE vanteel_win32_host GTest::gtest_main)
 target_include_directories(win32_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/win32_host)
-gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOURCE_LOCK windows_desktop)
+gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOURCE_LOCK windows_desktop LABELS windows)
 
 # Reads another process's window the way a user's tools would see it.
 add_executable(win32_window_probe win32_window_probe.cpp)
@@ -30,7 +30,8 @@ set(probe_effect_file ${CMAKE_CURRENT_SOURCE_DIR}/e2e/probe_shaders.glsl)
 function(vanteel_windows_end_to_end_test case executable)
   vanteel_python_test(windows_end_to_end.${case} ${windows_driver} ${case} $<TARGET_FILE:${executable}>
                       $<TARGET_FILE:win32_window_probe> ${ARGN})
-  set_tests_properties(windows_end_to_end.${case} PROPERTIES TIMEOUT 180 RESOURCE_LOCK windows_end_to_end)
+  set_tests_properties(windows_end_to_end.${case} PROPERTIES
+    TIMEOUT 180 RESOURCE_LOCK windows_end_to_end LABELS windows)
 endfunction()
 
 vanteel_windows_end_to_end_test(startup vanteel ${real_effect_file})

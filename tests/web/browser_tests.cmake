@@ -8,6 +8,6 @@ foreach(case startup input missing-effect options)
   # One browser at a time: the software renderer keeps both cores busy, and
   # the checks wait on its frame rate.
   set_tests_properties(web.${case} PROPERTIES
-    TIMEOUT 300 RESOURCE_LOCK vanteel_browser
+    TIMEOUT 300 RESOURCE_LOCK vanteel_browser LABELS web
     ENVIRONMENT NODE_PATH=${CMAKE_BINARY_DIR}/node_modules)
 endforeach()
