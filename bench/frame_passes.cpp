@@ -8,10 +8,10 @@
 // measured frame on standard output:
 //   <GPU ms of background, simulation, particles, composite> <ms issuing the same>
 // then "stalls N": how many read-backs had to wait on the GPU.
-#include "diagnostics.h"
-#include "host.h"
+#include "shell/diagnostics.h"
+#include "shell/host.h"
 #include "pass_timer.h"
-#include "vanteel_demo.h"
+#include "shell/run/vanteel_demo.h"
 
 #include <cstdio>
 #include <cstdlib>

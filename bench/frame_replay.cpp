@@ -5,9 +5,9 @@
 //   frame_replay OUTPUT.png
 // Run it from a folder whose "../assets/" holds the effect file (the build
 // folder does).
-#include "host.h"
-#include "mouse_input.h"
-#include "vanteel_demo.h"
+#include "shell/host.h"
+#include "shell/run/mouse_input.h"
+#include "shell/run/vanteel_demo.h"
 
 #include <cstdio>
 

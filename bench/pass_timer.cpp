@@ -1,6 +1,6 @@
 #include "pass_timer.h"
 
-#include "diagnostics.h"
+#include "shell/diagnostics.h"
 
 #include <GL/glew.h>
 

@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "bytestring.h"
-#include "shaderstore.h"
+#include "shaderstore/bytestring.h"
+#include "shaderstore/shaderstore.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "particles.h"
+#include "demo/particles.h"
 
-#include "programs.h"
-#include "scene.h"
-#include "surfaces.h"
+#include "demo/programs.h"
+#include "demo/scene.h"
+#include "demo/surfaces.h"
 
 #include <GL/glew.h>
 

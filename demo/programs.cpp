@@ -1,7 +1,7 @@
-#include "programs.h"
+#include "demo/programs.h"
 
-#include "diagnostics.h"
-#include "shaderstore.h"
+#include "shell/diagnostics.h"
+#include "shaderstore/shaderstore.h"
 
 #include <GL/glew.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vector_math.h"
+#include "demo/vector_math.h"
 
 // The demo's GLSL programs: sources come from the effect file "Shaders" by
 // key, with fixed attribute locations and, for vertex-only programs, the

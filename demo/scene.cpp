@@ -1,4 +1,4 @@
-#include "scene.h"
+#include "demo/scene.h"
 
 // Simulation time runs at a tenth of wall-clock time.
 static constexpr double SecondsPerMicrosecond = 1e-7;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vector_math.h"
+#include "demo/vector_math.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
-#include "surfaces.h"
+#include "demo/surfaces.h"
 
-#include "diagnostics.h"
-#include "programs.h"
+#include "shell/diagnostics.h"
+#include "demo/programs.h"
 
 #include <GL/glew.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 #include "fuzz_check.h"
 #include "store_allocation_counting.h"
 

@@ -16,7 +16,7 @@
 
 #include "fuzz_check.h"
 #include "section_headers.h"
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 
 namespace {
 

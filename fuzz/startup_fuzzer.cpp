@@ -18,7 +18,7 @@
 
 #include "fuzz_check.h"
 #include "section_headers.h"
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "allocator.h"
+#include "shaderstore/allocator.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
-#include "bytestring_checks.h"
+#include "shaderstore/internal/bytestring_checks.h"
 
 #include <cstring>
 

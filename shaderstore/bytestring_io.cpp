@@ -1,7 +1,7 @@
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
-#include "bytestring_checks.h"
-#include "formatter.h"
+#include "shaderstore/internal/bytestring_checks.h"
+#include "shaderstore/internal/formatter.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
-#include "allocator.h"
-#include "bytestring_checks.h"
+#include "shaderstore/allocator.h"
+#include "shaderstore/internal/bytestring_checks.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "effect_file.h"
+#include "shaderstore/internal/effect_file.h"
 
 #include <sys/stat.h>
 

@@ -1,6 +1,6 @@
-#include "effect_slicing.h"
+#include "shaderstore/internal/effect_slicing.h"
 
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 
 namespace shaderstore {
 

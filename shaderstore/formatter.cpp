@@ -1,4 +1,4 @@
-#include "formatter.h"
+#include "shaderstore/internal/formatter.h"
 
 #include <cstdio>
 

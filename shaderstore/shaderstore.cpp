@@ -1,9 +1,9 @@
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 
-#include "allocator.h"
-#include "effect_file.h"
-#include "effect_slicing.h"
-#include "store_chain.h"
+#include "shaderstore/allocator.h"
+#include "shaderstore/internal/effect_file.h"
+#include "shaderstore/internal/effect_slicing.h"
+#include "shaderstore/internal/store_chain.h"
 
 #include <cstdio>
 #include <cstring>

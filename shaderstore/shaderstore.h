@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
 // The one process-wide effect-file store. It never prints and never stops the
 // process: failures come back as 0 or null, with the reason in lastError().

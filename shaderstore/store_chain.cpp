@@ -1,6 +1,6 @@
-#include "store_chain.h"
+#include "shaderstore/internal/store_chain.h"
 
-#include "allocator.h"
+#include "shaderstore/allocator.h"
 
 namespace shaderstore {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene.h"
+#include "demo/scene.h"
 
 #include <cstdint>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "allocation_failure_sweep.h"
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 #include "bytestring_test_support.h"
 #include "store_allocation_counting.h"
 

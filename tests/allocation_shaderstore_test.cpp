@@ -6,7 +6,7 @@
 
 #include "allocation_failure_sweep.h"
 #include "effect_directory.h"
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 #include "shaderstore_answer_text.h"
 #include "store_allocation_counting.h"
 

@@ -1,4 +1,4 @@
-#include "benchmark_report.h"
+#include "shell/run/benchmark_report.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 #include "bytestring_test_support.h"
 #include "store_allocation_counting.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 #include "bytestring_test_support.h"
-#include "formatter.h"
+#include "shaderstore/internal/formatter.h"
 
 using namespace bytestring;
 

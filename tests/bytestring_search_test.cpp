@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 #include "bytestring_test_support.h"
 
 using namespace bytestring;

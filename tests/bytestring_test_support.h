@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
 struct ByteStringDestroyer {
     void operator()(ByteString* b) const { bytestring::destroy(b); }

@@ -1,6 +1,6 @@
 #include "debug_capture.h"
 
-#include "debug_output.h"
+#include "shell/diagnostics/debug_output.h"
 
 static std::vector<std::string> capturedWrites;
 static DebugOutputSink previousSink;

@@ -1,5 +1,5 @@
 #include "debug_capture.h"
-#include "diagnostics.h"
+#include "shell/diagnostics.h"
 
 #include <gtest/gtest.h>
 

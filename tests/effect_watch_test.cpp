@@ -1,4 +1,4 @@
-#include "effect_watch.h"
+#include "shell/run/effect_watch.h"
 
 #include <gtest/gtest.h>
 

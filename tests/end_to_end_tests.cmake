@@ -8,12 +8,10 @@ target_link_libraries(host_mouse_input_test PRIVATE vanteel_input)
 # window and the loss of the display through the host's internal headers.
 vanteel_test(host_window_test LABEL gl host_window_test.cpp debug_capture.cpp)
 target_link_libraries(host_window_test PRIVATE vanteel_glfw_host)
-target_include_directories(host_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/glfw_host)
 
 # The demo on a core-profile context, which only the tests' own start-up asks for.
-add_executable(vanteel_core_profile core_profile_main.cpp ${PROJECT_SOURCE_DIR}/shell/start_from_command_line.cpp)
+add_executable(vanteel_core_profile core_profile_main.cpp ${PROJECT_SOURCE_DIR}/shell/run/start_from_command_line.cpp)
 target_link_libraries(vanteel_core_profile PRIVATE vanteel_glfw_host vanteel_demo)
-target_include_directories(vanteel_core_profile PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/glfw_host)
 
 set(driver ${CMAKE_CURRENT_SOURCE_DIR}/e2e/drive_demo.py)
 set(real_effect_file ${PROJECT_SOURCE_DIR}/assets/Shaders.glsl)

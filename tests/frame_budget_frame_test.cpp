@@ -1,10 +1,10 @@
 #include "frame_budget_gl_calls.h"
-#include "frame_loop.h"
-#include "frame_step.h"
+#include "shell/run/frame_loop.h"
+#include "shell/run/frame_step.h"
 #include "gl_fixture.h"
-#include "mouse_input.h"
+#include "shell/run/mouse_input.h"
 #include "thread_allocation_counting.h"
-#include "vanteel_demo.h"
+#include "shell/run/vanteel_demo.h"
 
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "frame_clock.h"
+#include "shell/diagnostics/frame_clock.h"
 
 #include <gtest/gtest.h>
 

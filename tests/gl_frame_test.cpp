@@ -1,10 +1,10 @@
 #include "debug_capture.h"
 #include "effect_directory.h"
 #include "gl_fixture.h"
-#include "particles.h"
-#include "programs.h"
-#include "scene.h"
-#include "shaderstore.h"
+#include "demo/particles.h"
+#include "demo/programs.h"
+#include "demo/scene.h"
+#include "shaderstore/shaderstore.h"
 
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>

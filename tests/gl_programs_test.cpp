@@ -1,8 +1,8 @@
 #include "effect_directory.h"
 #include "gl_fixture.h"
-#include "vector_math.h"
-#include "programs.h"
-#include "shaderstore.h"
+#include "demo/vector_math.h"
+#include "demo/programs.h"
+#include "shaderstore/shaderstore.h"
 
 #include <gmock/gmock.h>
 

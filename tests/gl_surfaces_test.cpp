@@ -1,5 +1,5 @@
 #include "gl_fixture.h"
-#include "surfaces.h"
+#include "demo/surfaces.h"
 
 #include <gmock/gmock.h>
 

@@ -1,5 +1,5 @@
-#include "mouse_input.h"
-#include "scene.h"
+#include "shell/run/mouse_input.h"
+#include "demo/scene.h"
 
 #include <gtest/gtest.h>
 

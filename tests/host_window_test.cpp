@@ -2,12 +2,12 @@
 // The host is handed a demo of recorders, so it is tested alone.
 
 #include "debug_capture.h"
-#include "frame_step.h"
-#include "gl_context.h"
-#include "glfw_window.h"
-#include "host.h"
-#include "scene.h"
-#include "x11_window_loss.h"
+#include "shell/run/frame_step.h"
+#include "shell/run/gl_context.h"
+#include "shell/glfw/glfw_window.h"
+#include "shell/host.h"
+#include "demo/scene.h"
+#include "shell/glfw/x11_window_loss.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

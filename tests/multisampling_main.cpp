@@ -1,7 +1,7 @@
 // The demo with multisampling on, which its own configuration leaves off, so
 // that the end-to-end suite runs the host's multisampled pixel-format search.
-#include "start_from_command_line.h"
-#include "vanteel_demo.h"
+#include "shell/run/start_from_command_line.h"
+#include "shell/run/vanteel_demo.h"
 
 #include <windows.h>
 

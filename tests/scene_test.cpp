@@ -1,4 +1,4 @@
-#include "scene.h"
+#include "demo/scene.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "shaderstore_answer_text.h"
 
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 
 std::string shaderText(const char* key)
 {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "effect_directory.h"
-#include "shaderstore.h"
+#include "shaderstore/shaderstore.h"
 #include "shaderstore_answer_text.h"
 
 using namespace shaderstore;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bytestring_test_support.h"
-#include "effect_file.h"
+#include "shaderstore/internal/effect_file.h"
 
 namespace {
 

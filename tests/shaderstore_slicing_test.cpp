@@ -5,8 +5,8 @@
 
 #include "bytestring_test_support.h"
 #include "effect_directory.h"
-#include "effect_slicing.h"
-#include "shaderstore.h"
+#include "shaderstore/internal/effect_slicing.h"
+#include "shaderstore/shaderstore.h"
 #include "shaderstore_answer_text.h"
 #include "store_allocation_counting.h"
 

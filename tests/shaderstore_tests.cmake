@@ -1,6 +1,5 @@
 # Byte strings, the effect-file store, and their behaviour when memory runs out.
-# The suites that check the store's internals name its internal headers here.
-set(shaderstore_internals ${PROJECT_SOURCE_DIR}/shaderstore/internal)
+# The suites that check the store's internals include its internal headers by path.
 
 vanteel_test(bytestring_test
   bytestring_construct_test.cpp
@@ -9,7 +8,6 @@ vanteel_test(bytestring_test
   bytestring_io_test.cpp
 )
 target_link_libraries(bytestring_test PRIVATE vanteel_allocation_counter)
-target_include_directories(bytestring_test PRIVATE ${shaderstore_internals})
 
 vanteel_test(shaderstore_test
   shaderstore_answer_text.cpp
@@ -20,7 +18,6 @@ vanteel_test(shaderstore_test
   shaderstore_reload_test.cpp
 )
 target_link_libraries(shaderstore_test PRIVATE vanteel_allocation_counter vanteel_effect_directory)
-target_include_directories(shaderstore_test PRIVATE ${shaderstore_internals})
 # Streams that fail on demand exist only in the GNU C library.
 if(NOT WIN32)
   target_sources(shaderstore_test PRIVATE shaderstore_read_error_test.cpp)

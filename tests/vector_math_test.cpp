@@ -1,4 +1,4 @@
-#include "vector_math.h"
+#include "demo/vector_math.h"
 
 #include <gtest/gtest.h>
 

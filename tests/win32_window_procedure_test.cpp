@@ -1,4 +1,4 @@
-#include "win32_window_procedure.h"
+#include "shell/win32/win32_window_procedure.h"
 
 #include <gtest/gtest.h>
 

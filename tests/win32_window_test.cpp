@@ -1,7 +1,7 @@
-#include "debug_output.h"
-#include "scene.h"
-#include "win32_pixel_format.h"
-#include "win32_window.h"
+#include "shell/diagnostics/debug_output.h"
+#include "demo/scene.h"
+#include "shell/win32/win32_pixel_format.h"
+#include "shell/win32/win32_window.h"
 
 #include <gtest/gtest.h>
 

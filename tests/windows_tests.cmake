@@ -2,23 +2,21 @@
 
 # The window procedure alone: the suite hands it a recording mouse handler.
 vanteel_test(win32_window_procedure_test LABEL windows win32_window_procedure_test.cpp
-  ${PROJECT_SOURCE_DIR}/shell/win32_window_procedure.cpp)
-target_include_directories(win32_window_procedure_test PRIVATE
-  ${PROJECT_SOURCE_DIR}/shell ${PROJECT_SOURCE_DIR}/demo)
+  ${PROJECT_SOURCE_DIR}/shell/win32/win32_window_procedure.cpp)
+target_include_directories(win32_window_procedure_test PRIVATE ${PROJECT_SOURCE_DIR})
 
 # Real windows of the host's class, which the window tests look up: one
 # test at a time on the shared display. The pixel-format search is internal
 # to the host.
 add_executable(win32_window_test win32_window_test.cpp)
 target_link_libraries(win32_window_test PRIVATE vanteel_win32_host GTest::gtest_main)
-target_include_directories(win32_window_test PRIVATE ${PROJECT_SOURCE_DIR}/shell/internal/win32_host)
 gtest_discover_tests(win32_window_test DISCOVERY_MODE PRE_TEST PROPERTIES RESOURCE_LOCK windows_desktop LABELS windows)
 
 # Reads another process's window the way a user's tools would see it.
 add_executable(win32_window_probe win32_window_probe.cpp)
 
 # The demo with multisampling on, which only the tests' own start-up asks for.
-add_executable(vanteel_multisampling WIN32 multisampling_main.cpp ${PROJECT_SOURCE_DIR}/shell/start_from_command_line.cpp)
+add_executable(vanteel_multisampling WIN32 multisampling_main.cpp ${PROJECT_SOURCE_DIR}/shell/run/start_from_command_line.cpp)
 target_link_libraries(vanteel_multisampling PRIVATE vanteel_win32_host vanteel_demo)
 
 # The real executable under Wine, each case on a private X server, driven

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytestring.h"
-#include "store_chain.h"
+#include "shaderstore/bytestring.h"
+#include "shaderstore/internal/store_chain.h"
 
 // Cutting the text of one effect file into keyed sections.
 namespace shaderstore {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytestring.h"
+#include "shaderstore/bytestring.h"
 
 // The one node kind of every chain in the store: two strings and a link.
 // Nodes join a chain at its front only, so a walk meets the newest first.

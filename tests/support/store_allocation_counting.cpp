@@ -1,6 +1,6 @@
 #include "store_allocation_counting.h"
 
-#include "allocator.h"
+#include "shaderstore/allocator.h"
 
 namespace {
 

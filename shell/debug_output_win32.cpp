@@ -1,5 +1,0 @@
-#include "debug_output.h"
-
-#include <windows.h>
-
-void writePlatformDebugOutput(const char* text) { OutputDebugStringA(text); }

@@ -1,0 +1,75 @@
+#include "shell/glfw/glfw_window.h"
+
+#include "shell/diagnostics.h"
+
+#include <GLFW/glfw3.h>
+
+#include <string>
+
+// GLFW reports why a call failed only through its error callback.
+static std::string lastGlfwError = "unknown error";
+
+static void rememberGlfwError(int, const char* description) { lastGlfwError = description; }
+
+void startWindowSystem()
+{
+    glfwSetErrorCallback(rememberGlfwError);
+    if (!glfwInit())
+        fatalError("GLFW Error: %s\n", lastGlfwError.c_str());
+}
+
+static void askForContext(int coreProfile)
+{
+    if (!coreProfile)
+        return;
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
+}
+
+// The drawable matches the colour-only, double-buffered format of the
+// Win32 host, the reference; depth lives in the demo's own surfaces.
+static void askForFramebuffer(AppConfig config)
+{
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
+    glfwWindowHint(GLFW_DEPTH_BITS, 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+    glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+    glfwWindowHint(GLFW_SAMPLES, config.multisampling ? 16 : 0);
+}
+
+GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
+{
+    glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    // Shown only once centred, so it never flashes at a default position.
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    // The surfaces are exactly width by height pixels: no scaling on hi-DPI.
+    glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_FALSE);
+    glfwWindowHint(GLFW_COCOA_RETINA_FRAMEBUFFER, GLFW_FALSE);
+    askForFramebuffer(config);
+    askForContext(coreProfile);
+
+    GLFWwindow* window = glfwCreateWindow(config.width, config.height, "Kov App", nullptr, nullptr);
+    if (!window)
+        fatalError("GLFW Error: %s\n", lastGlfwError.c_str());
+
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    checkCondition(monitor != nullptr, "No monitor to centre the window on.\n");
+    const GLFWvidmode* screen = glfwGetVideoMode(monitor);
+    checkCondition(screen != nullptr, "No video mode to centre the window on.\n");
+    int screenLeft = 0, screenTop = 0;
+    glfwGetMonitorPos(monitor, &screenLeft, &screenTop);
+    glfwSetWindowPos(window, screenLeft + screen->width / 2 - config.width / 2,
+                     screenTop + screen->height / 2 - config.height / 2);
+    glfwShowWindow(window);
+    glfwMakeContextCurrent(window);
+    return window;
+}
+
+static bool coreProfileWanted;
+
+void askForCoreProfile() { coreProfileWanted = true; }
+
+bool coreProfileAskedFor() { return coreProfileWanted; }

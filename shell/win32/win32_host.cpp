@@ -1,0 +1,80 @@
+#include "shell/run/gl_context.h"
+#include "shell/run/host_platform.h"
+#include "shell/win32/win32_window.h"
+#include "shell/win32/win32_window_procedure.h"
+
+#include <GL/glew.h>
+#include <GL/wglew.h>
+#include <windows.h>
+
+static HostWindow hostWindow;
+static MSG message;
+
+// The window class and the timer need no set-up before the window.
+static void startWindowSystem() { }
+
+static int64_t readTimer()
+{
+    LARGE_INTEGER reading;
+    QueryPerformanceCounter(&reading);
+    return reading.QuadPart;
+}
+
+static int64_t timerFrequency()
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+}
+
+static int openWindow(Demo demo)
+{
+    setWindowMouseHandler(demo.handleMouse);
+    registerHostWindowClass(GetModuleHandleA(nullptr));
+    hostWindow = createHostWindow(demo.configuration());
+    attachRenderingContext(hostWindow, 0);
+    if (demo.configuration().multisampling)
+        hostWindow = switchToMultisampleWindow(hostWindow, demo.configuration());
+
+    loadOpenGlEntryPoints();
+    int swapInterval = -1; // the driver's default
+    if (!demo.configuration().verticalSync && wglSwapIntervalEXT) {
+        wglSwapIntervalEXT(0);
+        swapInterval = 0;
+    }
+    // What is in force, where the driver can say.
+    if (wglGetSwapIntervalEXT)
+        swapInterval = wglGetSwapIntervalEXT();
+    return swapInterval;
+}
+
+static void windowReady(Demo demo) { SetWindowTextA(hostWindow.window, demo.configuration().title); }
+
+// One message at a time, so that a quit is seen before the next one.
+static bool handleEvents()
+{
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+static bool runEnded() { return message.message == WM_QUIT; }
+
+static void present() { SwapBuffers(hostWindow.deviceContext); }
+
+// Closed by the system rather than by Escape: the window is destroyed and
+// has no picture left to save.
+static LoopEnd closeWindow()
+{
+    unregisterHostWindowClass(GetModuleHandleA(nullptr));
+    return IsWindow(hostWindow.window) ? LoopEnd::WindowOpen : LoopEnd::WindowGone;
+}
+
+const HostPlatform& hostPlatform()
+{
+    static const HostPlatform win32 = {startWindowSystem, readTimer, timerFrequency, openWindow,  windowReady,
+                                       handleEvents,      runEnded,  present,        closeWindow, nullptr};
+    return win32;
+}
