@@ -420,13 +420,15 @@ TEST_P(FrameTest, AReloadThatFailsPrintsWhyAndKeepsTheProgramsItHad)
         << "a section removed";
 }
 
-static std::string shippedEffect()
+// Puts the shipped effect file in the scratch tree. Without it initialise
+// would end the whole test binary, so a missing asset fails the test here.
+static void useShippedEffect(const EffectDirectory& effects)
 {
     std::ifstream shipped(VANTEEL_ASSETS_DIR "/Shaders.glsl", std::ios::binary);
-    EXPECT_TRUE(shipped.good());
+    ASSERT_TRUE(shipped.good()) << "cannot read " VANTEEL_ASSETS_DIR "/Shaders.glsl";
     std::stringstream text;
     text << shipped.rdbuf();
-    return text.str();
+    writeEffectFile(effects, "../assets/Shaders.glsl", text.str());
 }
 
 // Window pixels that show something other than the grey background.
@@ -455,7 +457,7 @@ static void runFrames(int count, uint32_t elapsedMicroseconds)
 // leaving the background visible at the window's edge and particles in it.
 TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
 
     initialise();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -479,7 +481,7 @@ TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 // every particle out of view for seconds.
 TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
     initialise();
     runFrames(10, 50000);
     const long beforeStall = coveredPixels();
@@ -496,7 +498,7 @@ TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
 // week): each life must start at a new place, not repeat the last one.
 TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
     initialise();
     while (sceneState().time < 70000.0)
         update(4000000000u);
