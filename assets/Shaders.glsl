@@ -70,6 +70,12 @@ uint clockTicks(float time)
     return (uint(whole) << 16u) | uint(fract(time) * 65536.0);
 }
 
+// A rebirth's seed moves on with the clock, so no life repeats the last.
+uint rebirthSeed(uint id, float time)
+{
+    return id ^ clockTicks(time) * 0x9e3779b9u;
+}
+
 // Sixteen random bits as a number in [0, 1).
 float unit(uint bits)
 {
@@ -115,8 +121,7 @@ void main()
     // many particles in lockstep pays for a call whenever any of them takes it.
     bool unborn = BirthTime == 0.0 && Position == vec3(0.0) && Velocity == vec3(0.0);
     if (unborn || Time - BirthTime > lifetime) {
-        // A rebirth's seed moves on with the clock, so no life repeats the last.
-        uint seed = id ^ (unborn ? 0x5bd1e995u : clockTicks(Time) * 0x9e3779b9u);
+        uint seed = unborn ? id ^ 0x5bd1e995u : rebirthSeed(id, Time);
         float lived;
         spawn(id, seed, position, velocity, lived);
         birthTime = unborn ? Time - lifetime * lived : Time;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -56,6 +57,39 @@ TEST(CommandLine, BenchmarkSecondsAreOptional)
     EXPECT_EQ(parse({"--benchmark"}).options.benchmarkSeconds, 10.0);
 }
 
+// Guards the bounds of every number: its smallest and largest values are
+// taken as given; the Mistakes table holds the values one past them.
+TEST(CommandLine, TheSmallestAndLargestValueOfEveryNumberAreAccepted)
+{
+    struct Accepted {
+        std::vector<const char*> arguments;
+        int64_t frames;
+        uint32_t step;
+        double benchmark, warmup;
+    };
+    const std::vector<Accepted> accepted = {
+        {{"--frames", "1"}, 1, 0, 10, 2},
+        {{"--frames", "9223372036854775807"}, INT64_MAX, 0, 10, 2},
+        {{"--fixed-step", "1"}, 0, 1, 10, 2},
+        {{"--fixed-step", "4294967295"}, 0, UINT32_MAX, 10, 2},
+        {{"--benchmark", "0.000001"}, 0, 0, 0.000001, 2},
+        {{"--benchmark", "604800"}, 0, 0, 604800, 2},
+        {{"--benchmark", "--warmup", "0"}, 0, 0, 10, 0},
+        {{"--benchmark", "--warmup", "604800"}, 0, 0, 10, 604800},
+    };
+    for (const Accepted& row : accepted) {
+        std::vector<const char*> argv = {"vanteel"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        const std::string given = std::string(row.arguments[0]) + " " + row.arguments.back();
+        ASSERT_EQ(line.action, CommandLineAction::Run) << given << ": " << line.problem;
+        EXPECT_EQ(line.options.frameLimit, row.frames) << given;
+        EXPECT_EQ(line.options.fixedStepMicroseconds, row.step) << given;
+        EXPECT_EQ(line.options.benchmarkSeconds, row.benchmark) << given;
+        EXPECT_EQ(line.options.warmupSeconds, row.warmup) << given;
+    }
+}
+
 TEST(CommandLine, HelpWinsOverVersionAndRuns)
 {
     EXPECT_EQ(parse({"--version"}).action, CommandLineAction::Version);
@@ -79,13 +113,17 @@ TEST(CommandLine, MistakesAreRefusedWithWhatWasWrong)
         {{"--frames", "0"}, "--frames wants"},
         {{"--frames", "-3"}, "--frames wants"},
         {{"--frames", "12x"}, "\"12x\""},
+        {{"--frames", "9223372036854775808"}, "--frames wants"},
         {{"--frames", "99999999999999999999999"}, "--frames wants"},
+        {{"--fixed-step", "0"}, "--fixed-step wants"},
         {{"--fixed-step", "4294967296"}, "--fixed-step wants"},
         {{"--fixed-step", "1.5"}, "--fixed-step wants"},
         {{"--benchmark", "0"}, "--benchmark wants"},
         {{"--benchmark", "ten"}, "--benchmark wants"},
         {{"--benchmark", "inf"}, "--benchmark wants"},
+        {{"--benchmark", "604800.0000001"}, "--benchmark wants"},
         {{"--benchmark", "--warmup", "-1"}, "--warmup wants"},
+        {{"--benchmark", "--warmup", "604800.0000001"}, "--warmup wants"},
         {{"--warmup", "1"}, "--warmup belongs to --benchmark"},
         {{"--stats-file", "s.json"}, "--stats-file belongs to --benchmark"},
         {{"--benchmark", "--frames", "5"}, "--frames and --benchmark do not go together"},

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """./dev on a copy of the source tree with a planted fault: a failed build or
 a failed configure must end the command with a non-zero status, show what the
-compiler or cmake said, and name the step that failed.
+compiler or cmake said, and name the step that failed. Nothing is installed:
+stand-ins for apt-get and sudo come first on the PATH ./dev runs with.
 
     dev_build_failures.py SOURCE_ROOT
 """
@@ -19,6 +20,9 @@ DEV_SECONDS = 120
 
 COMPILE_ERROR = "planted compile error"
 UNKNOWN_COMMAND = "vanteel_planted_unknown_command"
+# The copy's folder of stand-in installers, and what they say when called.
+INSTALLERS = "refusing-installers"
+REFUSED_INSTALL = "a test refused to install packages"
 
 
 def expect_dev(condition, message, output):
@@ -47,11 +51,27 @@ def append(path, text):
         stream.write(text)
 
 
+def add_refusing_installers(copy_root):
+    """apt-get and sudo that install nothing: each says so and fails, which
+    ./dev reports as a failed install."""
+    os.makedirs(os.path.join(copy_root, INSTALLERS))
+    for name in ("apt-get", "sudo"):
+        path = os.path.join(copy_root, INSTALLERS, name)
+        with open(path, "w") as stream:
+            stream.write(f'#!/bin/sh\necho "{REFUSED_INSTALL} ({name} $*)" >&2\nexit 1\n')
+        os.chmod(path, 0o755)
+
+
 def dev(copy_root, command):
     # No display: nothing the copy runs may reach the tester's screen.
-    result = subprocess.run([os.path.join(copy_root, "dev"), command], cwd=copy_root, env=headless_environment(),
+    environment = headless_environment()
+    environment["PATH"] = os.path.join(copy_root, INSTALLERS) + os.pathsep + environment.get("PATH", "")
+    result = subprocess.run([os.path.join(copy_root, "dev"), command], cwd=copy_root, env=environment,
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=DEV_SECONDS)
-    return result.returncode, result.stdout.decode(errors="replace")
+    output = result.stdout.decode(errors="replace")
+    expect_dev(REFUSED_INSTALL not in output,
+               f"./dev {command} tried to install packages; run ./dev once to install what it lacks", output)
+    return result.returncode, output
 
 
 def check_compile_error(copy_root, build):
@@ -80,6 +100,7 @@ def check_dev(source_root):
     copy_root = tempfile.mkdtemp(prefix="vanteel-dev-failures-")
     try:
         copy_tree(source_root, source_files(source_root), copy_root)
+        add_refusing_installers(copy_root)
         build = os.path.join(copy_root, "build")
         # Configured ahead of ./dev, which keeps these choices, so that the copy
         # builds only the libraries and the demo: seconds, not minutes of suites.

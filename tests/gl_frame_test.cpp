@@ -9,7 +9,9 @@
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
 
+#include <cstddef>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 // The feedback shader writes known functions of its inputs and uniforms:
@@ -420,13 +422,15 @@ TEST_P(FrameTest, AReloadThatFailsPrintsWhyAndKeepsTheProgramsItHad)
         << "a section removed";
 }
 
-static std::string shippedEffect()
+// Puts the shipped effect file in the scratch tree. Without it initialise
+// would end the whole test binary, so a missing asset fails the test here.
+static void useShippedEffect(const EffectDirectory& effects)
 {
     std::ifstream shipped(VANTEEL_ASSETS_DIR "/Shaders.glsl", std::ios::binary);
-    EXPECT_TRUE(shipped.good());
+    ASSERT_TRUE(shipped.good()) << "cannot read " VANTEEL_ASSETS_DIR "/Shaders.glsl";
     std::stringstream text;
     text << shipped.rdbuf();
-    return text.str();
+    writeEffectFile(effects, "../assets/Shaders.glsl", text.str());
 }
 
 // Window pixels that show something other than the grey background.
@@ -455,7 +459,7 @@ static void runFrames(int count, uint32_t elapsedMicroseconds)
 // leaving the background visible at the window's edge and particles in it.
 TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
 
     initialise();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -479,7 +483,7 @@ TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
 // every particle out of view for seconds.
 TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
     initialise();
     runFrames(10, 50000);
     const long beforeStall = coveredPixels();
@@ -492,11 +496,103 @@ TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
     EXPECT_LT(afterStall, beforeStall * 3) << "covered pixels before the stall: " << beforeStall;
 }
 
+struct SeedProbe {
+    float time;
+    uint32_t id;
+};
+
+// The shipped simulation's rebirthSeed run on the GPU for each probe: its
+// section, with its own main renamed away, and a main of the probe's that
+// hands the seed back through transform feedback.
+static std::vector<uint32_t> rebirthSeedsOnGpu(const std::vector<SeedProbe>& probes)
+{
+    forgetEffectFile();
+    buildProgram("tf.VS", nullptr, nullptr);
+    std::string source = shaderstore::getShader("Shaders.tf.VS");
+    source.insert(source.find('\n') + 1, "#define main simulate\n");
+    source += "#undef main\n"
+              "in float ProbeTime;\n"
+              "in uint ProbeId;\n"
+              "flat out uint probedSeed;\n"
+              "void main() { probedSeed = rebirthSeed(ProbeId, ProbeTime); }\n";
+    const char* text = source.c_str();
+    GLuint shader = glCreateShader(GL_VERTEX_SHADER);
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLuint program = glCreateProgram();
+    glAttachShader(program, shader);
+    glBindAttribLocation(program, 5, "ProbeTime");
+    glBindAttribLocation(program, 6, "ProbeId");
+    const char* output = "probedSeed";
+    glTransformFeedbackVaryings(program, 1, &output, GL_INTERLEAVED_ATTRIBS);
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    char log[1024] = {};
+    glGetProgramInfoLog(program, sizeof log, nullptr, log);
+    EXPECT_TRUE(linked) << compileLog(GL_VERTEX_SHADER, text, false) << log;
+    glUseProgram(program);
+
+    GLuint buffers[2] = {};
+    glGenBuffers(2, buffers);
+    const GLsizeiptr count = GLsizeiptr(probes.size());
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, count * GLsizeiptr(sizeof(SeedProbe)), probes.data(), GL_STATIC_DRAW);
+    glVertexAttribPointer(5, 1, GL_FLOAT, GL_FALSE, sizeof(SeedProbe), nullptr);
+    glVertexAttribIPointer(6, 1, GL_UNSIGNED_INT, sizeof(SeedProbe),
+                           reinterpret_cast<const void*>(offsetof(SeedProbe, id)));
+    glEnableVertexAttribArray(5);
+    glEnableVertexAttribArray(6);
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, buffers[1]);
+    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, count * GLsizeiptr(sizeof(uint32_t)), nullptr, GL_STATIC_READ);
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffers[1]);
+    glEnable(GL_RASTERIZER_DISCARD);
+    glBeginTransformFeedback(GL_POINTS);
+    glDrawArrays(GL_POINTS, 0, GLsizei(count));
+    glEndTransformFeedback();
+    glDisable(GL_RASTERIZER_DISCARD);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    return readBufferAs<uint32_t>(buffers[1], 0, probes.size());
+}
+
 // Guards the rebirth seed past 65,536 units of simulation time (about a
-// week): each life must start at a new place, not repeat the last one.
+// week), where the clock's ticks wrap: the seed is the particle's index
+// mixed with the clock in 1/65,536ths of a unit, its whole units counted
+// modulo 65,536, with no float converted out of range on the way. Each time
+// is a float exactly, so the expected ticks are exact too.
+TEST_P(FrameTest, TheRebirthSeedFollowsTheClockPastItsWrap)
+{
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
+    struct Row {
+        float time;
+        uint32_t id, ticks;
+    };
+    const std::vector<Row> rows = {
+        {0.5f, 0, 0x00008000u},
+        {65535.5f, 1, 0xffff8000u},
+        {65535.99609375f, 0, 0xffffff00u}, // the last float below the wrap
+        {65536.0f, 699999, 0x00000000u},
+        {65536.0078125f, 0, 0x00000200u}, // the first float past it
+        {70000.75f, 12345, 0x1170c000u},
+        {604800.25f, 0, 0x3a804000u},
+        {16777215.0f, 0, 0xffff0000u},
+        {1e10f, 699999, 0xe4000000u}, // whole units past 2^32
+    };
+    std::vector<SeedProbe> probes;
+    for (const Row& row : rows)
+        probes.push_back({row.time, row.id});
+    std::vector<uint32_t> seeds = rebirthSeedsOnGpu(probes);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(seeds[i], rows[i].id ^ rows[i].ticks * 0x9e3779b9u)
+            << "time " << std::setprecision(12) << rows[i].time << ", particle " << rows[i].id;
+}
+
+// Guards the simulation's use of the seed: after a week of running each life
+// must still start at a new place, not repeat the last one. The seed's own
+// values are pinned by TheRebirthSeedFollowsTheClockPastItsWrap.
 TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
 {
-    writeEffectFile(effects, "../assets/Shaders.glsl", shippedEffect());
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
     initialise();
     while (sceneState().time < 70000.0)
         update(4000000000u);

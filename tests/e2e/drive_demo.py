@@ -49,9 +49,9 @@ def case_startup(screen, demo):
     expect("OpenGL Version: " in demo.stderr(), "no 'OpenGL Version: ' line on standard error")
     left, top = screen.origin_of(window)
     time.sleep(2)
-    before = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
-    expect(distinct_colours(before) > 1, "the window shows a single colour")
-    expect_drag_changes(screen, demo, window, before)
+    picture = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
+    expect(distinct_colours(picture) > 1, "the window shows a single colour")
+    expect_drag_changes(screen, demo, window)
     escape_ends_with_status_0(screen, demo, window)
 
 

@@ -19,10 +19,21 @@ from demo_runs import CLIENT_SIZE, colour_name, run_on_private_display, start_de
 SAVE_SECONDS = 10
 
 
+# Frames are counted by the window's middle rows, which show the moving
+# particles in every composite here: the shipped one, and the solid ones,
+# whose band across the middle shows them.
+BAND_TOP, BAND_HEIGHT = CLIENT_SIZE // 2 - 16, 32
+# The frame a reload happens in shows its outcome; two more allow for buffering.
+SETTLE_FRAMES = 3
+
+
 def solid_composite(text, rgb):
     red, green, blue = rgb
-    body = (f"in vec2 vTexCoord;\nout vec4 FragColor;\n"
-            f"void main() {{ FragColor = vec4({red}, {green}, {blue}, 1.0); }}\n")
+    body = (f"in vec2 vTexCoord;\nout vec4 FragColor;\nuniform sampler2D ParticlesSampler;\n"
+            f"void main() {{\n"
+            f"    FragColor = abs(vTexCoord.y - 0.5) < 0.05 ? vec4(texture(ParticlesSampler, vTexCoord).rgb, 1.0)\n"
+            f"                                            : vec4({red}, {green}, {blue}, 1.0);\n"
+            f"}}\n")
     return effects.with_body(text, "Composite.FS", body.encode())
 
 
@@ -61,6 +72,15 @@ class Session:
                   if colour_name((middle[offset + 2], middle[offset + 1], middle[offset])) != "grey")
         return lit > len(samples) // 4
 
+    def band(self):
+        return self.screen.capture(self.left, self.top + BAND_TOP, CLIENT_SIZE, BAND_HEIGHT)
+
+    def wait_for_frames(self, count, what):
+        """Until the window has shown count new frames, each seen as a change of the band."""
+        for _ in range(count):
+            shown = self.band()
+            self.wait_until(lambda: self.band() != shown, f"{what}: {count} frames")
+
     def wait_until(self, condition, what):
         """Seconds from now until condition() holds; the demo must keep running."""
         started = time.monotonic()
@@ -81,7 +101,7 @@ class Session:
         printed = len(self.demo.stderr())
         (write or self.save)(content)
         self.wait_until(lambda: reason in self.demo.stderr()[printed:], f"{what}: {reason!r} on standard error")
-        time.sleep(1)
+        self.wait_for_frames(SETTLE_FRAMES, what)
         expect(self.colour() == before, f"{what}: the picture changed from {before} to {self.colour()}")
 
 

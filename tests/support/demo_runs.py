@@ -270,6 +270,28 @@ def changed_pixels(before, after):
                if max(abs(before[offset + channel] - after[offset + channel]) for channel in range(3)) > 24)
 
 
+def block_brightness(capture, size=32, step=4):
+    """The mean brightness (0 to 255) of each size x size block of a window-sized
+    capture, from every step-th pixel of every step-th row."""
+    means = []
+    for top in range(0, CLIENT_SIZE, size):
+        for left in range(0, CLIENT_SIZE, size):
+            total = 0
+            for y in range(top, top + size, step):
+                start = (y * CLIENT_SIZE + left) * 4
+                for offset in range(start, start + size * 4, step * 4):
+                    total += capture[offset] + capture[offset + 1] + capture[offset + 2]
+            means.append(total / ((size // step) ** 2 * 3))
+    return means
+
+
+def changed_blocks(before, after, levels=8):
+    """How many 32x32 blocks of two window-sized captures differ in mean
+    brightness by more than levels: the picture's shapes changing, not the
+    flicker of single particles."""
+    return sum(1 for old, new in zip(block_brightness(before), block_brightness(after)) if abs(old - new) > levels)
+
+
 def distinct_colours(capture):
     return len({capture[offset:offset + 3] for offset in range(0, len(capture), 4)})
 
