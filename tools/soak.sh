@@ -14,4 +14,4 @@ seed=${3:-$RANDOM}
 [ -x "$executable" ] || { echo "soak: no executable at $executable" >&2; exit 2; }
 
 echo "soak: $seconds s, seed $seed"
-PYTHONPATH="$root/tests/support" exec /usr/bin/python3 "$root/tests/reliability_soak.py" soak "$seconds" "$executable" "$root/assets/Shaders.glsl" "$seed"
+PYTHONPATH="$root/tests/support" exec /usr/bin/python3 "$root/tests/reliability/reliability_soak.py" soak "$seconds" "$executable" "$root/assets/Shaders.glsl" "$seed"

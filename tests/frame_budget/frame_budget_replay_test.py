@@ -10,7 +10,7 @@ blending, the composite, the clock or the mouse path. A renderer of another
 version may round differently, hence the small tolerance. When the shaders
 change on purpose, regenerate the picture from the build folder and look at
 it before committing:
-    xvfb-run -a ./frame_replay ../tests/frame_budget_replay_reference.png
+    xvfb-run -a ./frame_replay ../tests/frame_budget/frame_budget_replay_reference.png
 """
 
 import os

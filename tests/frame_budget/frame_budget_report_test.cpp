@@ -4,7 +4,7 @@
 
 // Guards the benchmark's statistics: an off-by-one median, unsorted
 // samples, and a ratio made up where the floor measured nothing.
-TEST(BenchmarkReport, SpreadIsTheMedianMinimumAndMaximumOfUnsortedSamples)
+TEST(FrameBenchmarkReport, SpreadIsTheMedianMinimumAndMaximumOfUnsortedSamples)
 {
     Spread odd = spreadOf({5, 1, 3});
     EXPECT_EQ(odd.median, 3);
@@ -16,7 +16,7 @@ TEST(BenchmarkReport, SpreadIsTheMedianMinimumAndMaximumOfUnsortedSamples)
     EXPECT_EQ(none.max, 0);
 }
 
-TEST(BenchmarkReport, RatiosAreOfMediansAndAbsentWhereTheFloorMeasuredNothing)
+TEST(FrameBenchmarkReport, RatiosAreOfMediansAndAbsentWhereTheFloorMeasuredNothing)
 {
     PipelineFigures demo, floor;
     demo.wallMilliseconds = {30, 10, 20};
