@@ -1,6 +1,7 @@
 #include "shell/run/frame_loop.h"
 
 #include "shell/diagnostics.h"
+#include "shell/run/benchmark_setting.h"
 #include "shell/run/platform_facts.h"
 #include "shell/run/screenshot.h"
 #include "shell/run/user_output.h"
@@ -8,7 +9,6 @@
 #include <GL/glew.h>
 
 #include <cstring>
-#include <ctime>
 #include <fstream>
 
 // Room for every frame time of a benchmark up to this many frames before the
@@ -27,42 +27,6 @@ static int64_t microsecondsAt(const FrameLoop& loop, int64_t reading)
 
 static bool isLastFrame(const FrameLoop& loop) { return loop.options.frameLimit == loop.framesPresented + 1; }
 
-static std::string glText(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "unknown";
-}
-
-static std::string utcNow()
-{
-    const std::time_t now = std::time(nullptr);
-    char text[32] = "unknown";
-    if (const std::tm* utc = std::gmtime(&now))
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
-    return text;
-}
-
-// Everything but the frames, read while the context is surely there: a
-// window lost mid-run still gets its report.
-static BenchmarkSetting benchmarkSetting(const FrameLoop& loop, int swapInterval)
-{
-    const AppConfig config = loop.demo.configuration();
-    return {utcNow(),
-            operatingSystemDescription(),
-            glText(GL_VENDOR),
-            glText(GL_RENDERER),
-            glText(GL_VERSION),
-            glText(GL_SHADING_LANGUAGE_VERSION),
-            config.width,
-            config.height,
-            loop.demo.particleCount(),
-            swapInterval,
-            loop.options.fixedStepMicroseconds,
-            loop.options.warmupSeconds,
-            loop.options.benchmarkSeconds,
-            fileHash(loop.demo.effectFilePath())};
-}
-
 FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
                          int64_t startReading, int swapInterval)
 {
@@ -75,7 +39,7 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
     loop.startReading = startReading;
     loop.previousFrameEnd = clock.previousReading;
     if (options.benchmark) {
-        loop.benchmark.setting = benchmarkSetting(loop, swapInterval);
+        loop.benchmark.setting = readBenchmarkSetting(demo, options, swapInterval);
         loop.benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
         loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
         loop.previousFrameCpuSeconds = processCpuSeconds();

@@ -12,9 +12,9 @@
 // The part of the main loop that every host shares: what one frame does under
 // the run's options (the measured or the fixed step, the frame limit, the
 // benchmark's timing, the effect-file watch, the screenshot), and when the run
-// is over. A host creates its window and context, initialises the demo, then
-// calls runLoopFrame whenever no event is pending until loopOver says so, and
-// ends with finishFrameLoop.
+// is over. The one start-up sequence (runHost) starts it once the demo is
+// initialised, runs a frame whenever no event is pending until loopOver says
+// so, and ends with finishFrameLoop.
 using ReadTimer = int64_t (*)();
 
 struct FrameLoop {
