@@ -12,7 +12,19 @@ struct ParticleVertex {
 };
 static_assert(sizeof(ParticleVertex) == 28, "the shaders read 28-byte particle records");
 
-constexpr int ParticleCount = 700000;
+constexpr int64_t DefaultParticleCount = 700000;
+// A few thousand particles still show the arms; the most keeps one buffer's
+// size within a 32-bit GLsizeiptr and every index within gl_VertexID.
+constexpr int64_t MinimumParticleCount = 1000;
+constexpr int64_t MaximumParticleCount = INT32_MAX / int64_t(sizeof(ParticleVertex));
+
+// Before initialise: how many particles to simulate (fatal outside the bounds).
+void useParticleCount(int64_t count);
+int64_t particlesSimulated();
+
+// The window's new client size: the scene's projection and mouse mapping
+// follow it, and after initialise so do the offscreen surfaces, made anew.
+void resize(int width, int height);
 
 // The demo's entry points, called by the host: initialise once the context
 // is current and GLEW is loaded, then update and render once per frame.

@@ -34,7 +34,11 @@ struct SceneState {
     int viewportWidth, viewportHeight;
 };
 
+// The window the demo asks for: 1024 by 1024 until resized.
 AppConfig appConfig();
+// The window's client size in pixels, which the projection's aspect and the
+// mouse mapping follow; the offscreen surfaces follow it in resize().
+void resizeScene(int width, int height);
 
 // Advances the clock and recomputes the camera; returns the step in seconds.
 float advance(uint32_t elapsedMicroseconds);

@@ -3,6 +3,17 @@
 #include "shell/host.h"
 #include "shell/run/host_platform.h"
 
+// A demo that asks for vertical sync gets the driver's default, which is
+// vertical sync or what the user chose in the driver's settings.
+static int swapIntervalFor(VerticalSync choice, const AppConfig& config)
+{
+    if (choice == VerticalSync::On)
+        return 1;
+    if (choice == VerticalSync::Off)
+        return 0;
+    return config.verticalSync ? -1 : 0;
+}
+
 int runHost(Demo demo, const RunOptions& options)
 {
     const HostPlatform& platform = hostPlatform();
@@ -11,7 +22,13 @@ int runHost(Demo demo, const RunOptions& options)
     const int64_t startReading = platform.readTimer();
     if (options.assetsDirectory)
         demo.useResourceDirectory(options.assetsDirectory);
-    const int swapInterval = platform.openWindow(demo);
+    if (options.width != 0)
+        demo.resize(options.width, options.height);
+    if (options.particleCount != 0)
+        demo.useParticleCount(options.particleCount);
+    const WindowRequest window = {options.fullscreen,
+                                  swapIntervalFor(options.verticalSync, demo.configuration())};
+    const int swapInterval = platform.openWindow(demo, window);
     demo.initialise();
     platform.windowReady(demo);
 
