@@ -44,6 +44,8 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
         loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
         loop.previousFrameCpuSeconds = processCpuSeconds();
     }
+    if (options.recordDirectory)
+        loop.recording = startFrameRecording(options.recordDirectory);
     if (options.watch)
         loop.watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(loop, clock.previousReading));
     return loop;
@@ -87,6 +89,10 @@ void runLoopFrame(FrameLoop* loop, PresentFrame present)
     if (loop->options.screenshotPath && isLastFrame(*loop)) {
         const AppConfig config = loop->demo.configuration();
         loop->screenshot = readWindowPixels(GL_BACK, config.width, config.height);
+    }
+    if (loop->options.recordDirectory) {
+        const AppConfig config = loop->demo.configuration();
+        recordFrame(&loop->recording, loop->framesPresented + 1, config.width, config.height);
     }
     presentAndCheck(present);
     ++loop->framesPresented;

@@ -3,6 +3,7 @@
 #include "shell/run/benchmark_report.h"
 #include "shell/run/effect_watch.h"
 #include "shell/diagnostics/frame_clock.h"
+#include "shell/run/frame_recording.h"
 #include "shell/run/frame_step.h"
 #include "shell/host.h"
 
@@ -31,6 +32,7 @@ struct FrameLoop {
     BenchmarkFigures benchmark; // its frame lists reserved up front
     EffectWatch watch;
     std::vector<unsigned char> screenshot; // RGB rows, bottom row first; empty until taken
+    FrameRecording recording;
     bool over;
 };
 

@@ -254,8 +254,8 @@ def case_command_line(runs):
     expect(debug_writes(version.stderr.decode(errors="replace")) == [printed],
            "--version wrote something else on the debugger channel")
 
-    status, shown, trace = runs.run_from_console(["--fullscreen"])
-    expected = 'vanteel: unknown option "--fullscreen"; usage: vanteel [--help]'
+    status, shown, trace = runs.run_from_console(["--full-screen"])
+    expected = 'vanteel: unknown option "--full-screen"; usage: vanteel [--help]'
     expect(status == 2, f"an unknown option from a console ended with status {status}")
     expect(shown.startswith(expected), f"the console shows {shown!r}, not {expected!r}...")
     expect([without_line_breaks(write) for write in debug_writes(trace)] == [shown],
