@@ -1,5 +1,6 @@
 #include "shell/run/command_line.h"
 
+#include "demo/particles.h"
 #include "demo/scene.h"
 
 #include <cerrno>
