@@ -83,25 +83,38 @@ float unit(uint bits)
     return float(bits & 0xffffu) * (1.0 / 65536.0);
 }
 
+// The seed of a particle's first birth, from the zero record.
+uint firstBirthSeed(uint id)
+{
+    return id ^ 0x5bd1e995u;
+}
+
 // Every particle is born, and reborn, at its own place along one of the
 // arms, set by its index, so that neighbouring particles in the buffer are
 // neighbours on the screen: a rasteriser that bins points by screen tile then
-// reads each tile's points from nearby memory. The seed varies the place
-// across the arm and the start velocity: its three hashes give all the
-// random numbers a birth needs, and one more, handed back in spare, for the
-// part of its first life a particle has already lived.
+// reads each tile's points from nearby memory. Two times sixteen random bits
+// scatter the place across the arm and in depth. The frame benchmark's floor
+// effect places its points with a copy of this, which the build keeps equal.
+vec3 birthPlace(uint id, uint bits)
+{
+    float along = float(id) * (3.0 / float(ParticleCount));
+    float arm = floor(along);
+    float t = fract(along);
+    float r = 0.12 + 2.3 * sqrt(t) * sqrt(sqrt(t));
+    float angle = arm * (TwoPi / 3.0) + r * 2.1 + (unit(bits) - 0.5) * (0.25 + 0.5 / (r + 0.3));
+    float thickness = 0.18 * exp(-r);
+    return vec3(r * cos(angle), r * sin(angle), (unit(bits >> 16u) - 0.5) * thickness);
+}
+
+// The seed's three hashes give all the random numbers a birth needs, and one
+// more, handed back in spare, for the part of its first life a particle has
+// already lived.
 void spawn(uint id, uint seed, out vec3 position, out vec3 velocity, out float spare)
 {
     uint a = hash(seed);
     uint b = hash(a);
     uint c = hash(b);
-    float along = float(id) * (3.0 / float(ParticleCount));
-    float arm = floor(along);
-    float t = fract(along);
-    float r = 0.12 + 2.3 * sqrt(t) * sqrt(sqrt(t));
-    float angle = arm * (TwoPi / 3.0) + r * 2.1 + (unit(a) - 0.5) * (0.25 + 0.5 / (r + 0.3));
-    float thickness = 0.18 * exp(-r);
-    position = vec3(r * cos(angle), r * sin(angle), (unit(a >> 16u) - 0.5) * thickness);
+    position = birthPlace(id, a);
     vec3 jitter = vec3(unit(b), unit(b >> 16u), unit(c)) - 0.5;
     velocity = swirl(position) + jitter * 0.2;
     spare = unit(c >> 16u);
@@ -122,7 +135,7 @@ void main()
     // many particles in lockstep pays for a call whenever any of them takes it.
     bool unborn = BirthTime == 0.0 && Position == vec3(0.0) && Velocity == vec3(0.0);
     if (unborn || Time - BirthTime > lifetime) {
-        uint seed = unborn ? id ^ 0x5bd1e995u : rebirthSeed(id, Time);
+        uint seed = unborn ? firstBirthSeed(id) : rebirthSeed(id, Time);
         float lived;
         spawn(id, seed, position, velocity, lived);
         birthTime = unborn ? Time - lifetime * lived : Time;

@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 """Stops the build when copies of a GLSL function in the effect files drift apart.
 
-    check_shared_shader_functions.py STAMP FILE:SECTION...
+    check_shared_shader_functions.py STAMP FILE:SECTION... [--copies FILE:SECTION...]
 
 Every function but main that two of the named sections define must read the
 same in both, and two sections of the same name must define the same
 functions. The browser's Particle.VS is the desktop's with other outputs,
 and tf.VS sets the lifetime that Particle.VS fades particles by; the store
-has no way for one section to use another's code. Touches STAMP when all agree.
+has no way for one section to use another's code. A section named after
+--copies borrows only some functions (the benchmark's floor places its points
+with the demo's birth layout): each of its functions must be defined, the
+same, by a section named before it. Touches STAMP when all agree.
 """
 
 import re
@@ -57,11 +60,22 @@ def functions(lines):
     return defined
 
 
+def differing(path, name, ours, other_path, other_name, theirs):
+    """A fault for every function two sections define that reads otherwise in one."""
+    return [f"{path}:{ours[function][0]}: function {function} of section {name} differs from its copy in "
+            f"{other_name} at {other_path}:{theirs[function][0]}"
+            for function in sorted(ours.keys() & theirs.keys()) if ours[function][1] != theirs[function][1]]
+
+
 def main(arguments):
     if len(arguments) < 3:
         sys.exit(__doc__)
-    stamp, sections = arguments[0], [argument.rsplit(":", 1) for argument in arguments[1:]]
-    defined = [(path, name, functions(section_lines(path, name))) for path, name in sections]
+    stamp, owning, borrowing = arguments[0], arguments[1:], []
+    if "--copies" in owning:
+        split = owning.index("--copies")
+        owning, borrowing = owning[:split], owning[split + 1:]
+    defined = [(path, name, functions(section_lines(path, name)))
+               for path, name in (argument.rsplit(":", 1) for argument in owning)]
     faults = []
     for index, (path, name, ours) in enumerate(defined):
         for other_path, other_name, theirs in defined[:index]:
@@ -73,10 +87,14 @@ def main(arguments):
                                   f"other {name} defines")
                 if not shared:
                     faults.append(f"{path}: section {name} shares no function with {other_path}'s")
-            for function in sorted(ours.keys() & theirs.keys()):
-                if ours[function][1] != theirs[function][1]:
-                    faults.append(f"{path}:{ours[function][0]}: function {function} of section {name} "
-                                  f"differs from its copy in {other_name} at {other_path}:{theirs[function][0]}")
+            faults += differing(path, name, ours, other_path, other_name, theirs)
+    for path, name in (argument.rsplit(":", 1) for argument in borrowing):
+        ours = functions(section_lines(path, name))
+        for function in sorted(ours.keys() - set().union(*(theirs.keys() for _, _, theirs in defined))):
+            faults.append(f"{path}:{ours[function][0]}: function {function} of section {name} is a copy of "
+                          f"none that the other sections define")
+        for other_path, other_name, theirs in defined:
+            faults += differing(path, name, ours, other_path, other_name, theirs)
     if faults:
         sys.exit("\n".join(faults) + "\nthe copies of a shared shader function must read the same")
     open(stamp, "w").close()
