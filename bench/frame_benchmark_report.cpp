@@ -13,6 +13,35 @@ Spread spreadOf(std::vector<double> samples)
     return {median, samples.front(), samples.back()};
 }
 
+LineFit leastSquares(const std::vector<double>& x, const std::vector<double>& y)
+{
+    if (x.empty() || std::all_of(x.begin(), x.end(), [&](double value) { return value == x.front(); }))
+        return {false, 0, 0};
+    const double n = double(x.size());
+    double meanX = 0, meanY = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        meanX += x[i] / n;
+        meanY += y[i] / n;
+    }
+    double squares = 0, products = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        squares += (x[i] - meanX) * (x[i] - meanX);
+        products += (x[i] - meanX) * (y[i] - meanY);
+    }
+    const double slope = products / squares;
+    return {true, slope, meanY - slope * meanX};
+}
+
+LineFit millisecondsPerMillion(const std::vector<ScalingPoint>& points, bool demo)
+{
+    std::vector<double> millions, milliseconds;
+    for (const ScalingPoint& point : points) {
+        millions.push_back(double(point.particles) / 1e6);
+        milliseconds.push_back(spreadOf(demo ? point.demoMilliseconds : point.floorMilliseconds).median);
+    }
+    return leastSquares(millions, milliseconds);
+}
+
 static std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0)
 {
     char text[160];
@@ -39,8 +68,28 @@ static std::string tableRow(const char* name, const std::vector<double>& demo, c
     return text;
 }
 
+static std::string fitText(const LineFit& fit, const char* none)
+{
+    return fit.found ? format("%.3f", fit.slope) : none;
+}
+
+static std::string scalingTable(const ScalingSettings& settings, const std::vector<ScalingPoint>& points)
+{
+    std::string table = format("scaling: %.0f run(s) of each pipeline per count, %g s measured after %g s of warm-up\n",
+                               settings.runs, settings.seconds, settings.warmupSeconds);
+    table += "particles      demo ms   floor ms   demo/floor\n";
+    for (const ScalingPoint& point : points)
+        table += format("%9.0f   %8.3f   %8.3f", double(point.particles), spreadOf(point.demoMilliseconds).median,
+                        spreadOf(point.floorMilliseconds).median) +
+            "   " + ratioText(point.demoMilliseconds, point.floorMilliseconds, "-") + "\n";
+    return table + "ms per million particles (least squares): demo " +
+        fitText(millisecondsPerMillion(points, true), "-") + ", floor " +
+        fitText(millisecondsPerMillion(points, false), "-") + "\n";
+}
+
 std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
-                           const PipelineFigures& floor)
+                           const PipelineFigures& floor, const ScalingSettings& scalingSettings,
+                           const std::vector<ScalingPoint>& points)
 {
     std::string table = "frame benchmark: " + renderer + "\n";
     table += format("%.0f particles; %.0f run(s) of each pipeline, %g s measured after %g s of warm-up",
@@ -61,7 +110,7 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
     table += format("peak RSS     %8.1f MiB demo, %.1f MiB floor\n", demo.peakResidentMebibytes,
                     floor.peakResidentMebibytes);
     table += format("query read-backs that waited: %.0f demo, %.0f floor\n", demo.stalls, floor.stalls);
-    return table;
+    return points.empty() ? table : table + scalingTable(scalingSettings, points);
 }
 
 static std::string jsonSpread(const std::vector<double>& samples)
@@ -99,8 +148,33 @@ static std::string jsonEscaped(const std::string& text)
     return escaped;
 }
 
+static std::string jsonFit(const LineFit& fit)
+{
+    return fit.found ? format("{\"ms_per_million\": %.4f, \"ms_at_none\": %.4f}", fit.slope, fit.intercept) : "null";
+}
+
+static std::string jsonScaling(const ScalingSettings& settings, const std::vector<ScalingPoint>& points)
+{
+    if (points.empty())
+        return "null";
+    std::string json = format("{\n    \"runs\": %.0f,\n    \"seconds\": %.3f,\n    \"warmup_seconds\": %.3f,\n",
+                              settings.runs, settings.seconds, settings.warmupSeconds);
+    json += "    \"counts\": [";
+    for (const ScalingPoint& point : points)
+        json += std::string(&point == &points.front() ? "\n" : ",\n") +
+            format("      {\"particles\": %.0f, \"demo_frames\": %.0f, \"floor_frames\": %.0f, ",
+                   double(point.particles), double(point.demoMilliseconds.size()),
+                   double(point.floorMilliseconds.size())) +
+            format("\"demo_ms\": %.4f, \"floor_ms\": %.4f, ", spreadOf(point.demoMilliseconds).median,
+                   spreadOf(point.floorMilliseconds).median) +
+            "\"demo_over_floor\": " + ratioText(point.demoMilliseconds, point.floorMilliseconds, "null") + "}";
+    return json + "\n    ],\n    \"demo_fit\": " + jsonFit(millisecondsPerMillion(points, true)) +
+        ",\n    \"floor_fit\": " + jsonFit(millisecondsPerMillion(points, false)) + "\n  }";
+}
+
 std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
-                          const PipelineFigures& floor)
+                          const PipelineFigures& floor, const ScalingSettings& scalingSettings,
+                          const std::vector<ScalingPoint>& points)
 {
     std::string json = "{\n  \"renderer\": \"" + jsonEscaped(renderer) + "\",\n";
     json += format("  \"particles\": %.0f,\n  \"runs\": %.0f,\n  \"seconds\": %.3f,\n  \"warmup_seconds\": %.3f,\n",
@@ -116,6 +190,6 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
     for (int pass = 0; pass < TimedPassCount; ++pass)
         json += std::string(", \"issue_") + TimedPassNames[pass] +
             "\": " + ratioText(demo.issueMilliseconds[pass], floor.issueMilliseconds[pass], "null");
-    json += "}\n}\n";
+    json += "},\n  \"scaling\": " + jsonScaling(scalingSettings, points) + "\n}\n";
     return json;
 }

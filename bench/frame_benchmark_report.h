@@ -33,9 +33,37 @@ struct BenchmarkSettings {
     int passWarmupFrames, passFrames;
 };
 
+// How the cost grows with the work: both pipelines again at several particle
+// counts, in shorter runs of their own.
+struct ScalingSettings {
+    double seconds, warmupSeconds; // of each run
+    int runs;                      // of each pipeline at each count
+};
+
+// The frame times of one count's runs, pooled per pipeline.
+struct ScalingPoint {
+    int64_t particles;
+    std::vector<double> demoMilliseconds, floorMilliseconds;
+};
+
+// y = slope * x + intercept by least squares; not found with fewer than two
+// distinct x.
+struct LineFit {
+    bool found;
+    double slope, intercept;
+};
+LineFit leastSquares(const std::vector<double>& x, const std::vector<double>& y);
+
+// Median frame milliseconds against millions of particles, fitted for the
+// demo (demo true) or the floor.
+LineFit millisecondsPerMillion(const std::vector<ScalingPoint>& points, bool demo);
+
 // The table for standard output and the same figures as JSON; the headline
-// is the demo/floor ratio of the medians, for the whole frame and per pass.
+// is the demo/floor ratio of the medians, for the whole frame and per pass,
+// and with a scaling sweep (points not empty) at each count.
 std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
-                           const PipelineFigures& floor);
+                           const PipelineFigures& floor, const ScalingSettings& scalingSettings,
+                           const std::vector<ScalingPoint>& points);
 std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& settings, const PipelineFigures& demo,
-                          const PipelineFigures& floor);
+                          const PipelineFigures& floor, const ScalingSettings& scalingSettings,
+                          const std::vector<ScalingPoint>& points);
