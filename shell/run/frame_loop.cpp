@@ -1,6 +1,7 @@
 #include "shell/run/frame_loop.h"
 
 #include "shell/diagnostics.h"
+#include "shell/diagnostics/debug_output.h"
 #include "shell/run/benchmark_setting.h"
 #include "shell/run/platform_facts.h"
 #include "shell/run/screenshot.h"
@@ -46,8 +47,13 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
     }
     if (options.recordDirectory)
         loop.recording = startFrameRecording(options.recordDirectory);
-    if (options.watch)
+    // A rebuild's reasons are what the user watching is waiting for: they go
+    // where the user's own messages go (on Windows the console too), not only
+    // to the debugger's channel.
+    if (options.watch) {
+        loop.debugOutputBeforeWatch = replaceDebugOutputSink(printProblemForUser);
         loop.watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(loop, clock.previousReading));
+    }
     return loop;
 }
 
@@ -125,6 +131,8 @@ static bool endsWith(const char* text, const char* suffix)
 int finishFrameLoop(FrameLoop* loop, LoopEnd end)
 {
     const RunOptions& options = loop->options;
+    if (options.watch)
+        replaceDebugOutputSink(loop->debugOutputBeforeWatch);
     int status = 0;
     if (options.screenshotPath) {
         const AppConfig config = loop->demo.configuration();
