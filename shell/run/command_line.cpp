@@ -1,6 +1,5 @@
 #include "shell/run/command_line.h"
 
-#include "demo/particles.h"
 #include "demo/scene.h"
 
 #include <cerrno>
