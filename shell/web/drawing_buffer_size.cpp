@@ -7,7 +7,7 @@ DrawingBufferSize boundedDrawingBuffer(DrawingBufferSize laidOut, int largestSid
 {
     const int longer = std::max(laidOut.width, laidOut.height);
     if (longer > largestSide) {
-        // In 64 bits: the product of two sides in the tens of thousands
+        // In 64 bits: a side of a hundred thousand pixels times the limit
         // overflows an int.
         laidOut.width = int(int64_t(laidOut.width) * largestSide / longer);
         laidOut.height = int(int64_t(laidOut.height) * largestSide / longer);
