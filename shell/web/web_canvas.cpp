@@ -8,13 +8,16 @@
 
 #include <algorithm>
 
+static bool layoutDecides;
 static int largestSide;
 static DrawingBufferSize current;
 static DrawingBufferSize laidOut;
 
-// The page's stylesheet sizes the canvas from --aspect (web_page.html).
+// The page's stylesheet sizes the canvas from --aspect, and the page knows
+// whether its query string gave a size (web_page.html).
 // clang-format off
 EM_JS(void, shapeCanvas, (int width, int height), { Module.setAspect(width / height); });
+EM_JS(int, sizeGivenOnPage, (), { return Module.sizeGiven ? 1 : 0; });
 
 // The canvas's device pixels as laid out now: its CSS box times the device
 // pixel ratio. (ResizeObserver's device-pixel box would be exact, but an
@@ -61,6 +64,10 @@ DrawingBufferSize fitCanvasToLayout(const char* canvasSelector, Demo demo)
 {
     const AppConfig config = demo.configuration();
     shapeCanvas(config.width, config.height);
+    current = {config.width, config.height};
+    layoutDecides = sizeGivenOnPage() == 0;
+    if (!layoutDecides)
+        return current;
     largestSide = readLargestSide();
     int size[2] = {};
     readLaidOutSize(canvasSelector, size);
@@ -71,13 +78,14 @@ DrawingBufferSize fitCanvasToLayout(const char* canvasSelector, Demo demo)
     // demo sets it itself only when resized after initialise.
     glViewport(0, 0, current.width, current.height);
     demo.resize(current.width, current.height);
+    observeCanvasLayout(canvasSelector);
     return current;
 }
 
-void watchCanvasLayout(const char* canvasSelector) { observeCanvasLayout(canvasSelector); }
-
 void followCanvasLayout(const char* canvasSelector, Demo demo)
 {
+    if (!layoutDecides)
+        return;
     const DrawingBufferSize wanted = boundedDrawingBuffer(laidOut, largestSide);
     if (sameSize(wanted, current))
         return;

@@ -137,7 +137,6 @@ static void handOverFrames(FrameLoop* started)
     if (loop.options.benchmark)
         loop.options.statsFilePath = BenchmarkStatsPath;
     startFrameFigures(loop, loop.clock.previousReading);
-    watchCanvasLayout(CanvasSelector);
     watchContextLoss(CanvasSelector, contextTakenAway, contextGivenBack);
     requestFrames();
     emscripten_exit_with_live_runtime();
