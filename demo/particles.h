@@ -1,5 +1,6 @@
 #pragma once
 
+#include "demo/scene.h"
 #include "demo/vector_math.h"
 
 #include <cstdint>
@@ -12,11 +13,8 @@ struct ParticleVertex {
 };
 static_assert(sizeof(ParticleVertex) == 28, "the shaders read 28-byte particle records");
 
-constexpr int64_t DefaultParticleCount = 700000;
-// A few thousand particles still show the arms; the most keeps one buffer's
-// size within a 32-bit GLsizeiptr and every index within gl_VertexID.
-constexpr int64_t MinimumParticleCount = 1000;
-constexpr int64_t MaximumParticleCount = INT32_MAX / int64_t(sizeof(ParticleVertex));
+static_assert(MaximumParticleCount * int64_t(sizeof(ParticleVertex)) <= INT32_MAX,
+              "one particle buffer's size fits a 32-bit GLsizeiptr");
 
 // Before initialise: how many particles to simulate (fatal outside the bounds).
 void useParticleCount(int64_t count);

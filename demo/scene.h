@@ -12,6 +12,13 @@ struct AppConfig {
     int verticalSync;
 };
 
+// How many particles the demo simulates unless asked for another count. A
+// thousand still show the arms; the most keeps one buffer of 28-byte records
+// within a 32-bit GLsizeiptr and every index within gl_VertexID.
+constexpr int64_t DefaultParticleCount = 700000;
+constexpr int64_t MinimumParticleCount = 1000;
+constexpr int64_t MaximumParticleCount = INT32_MAX / 28;
+
 // Single bits, as the hosts deliver them.
 enum MouseEvent : int {
     MouseDown = 1,

@@ -289,7 +289,7 @@ async function casePhoneInput(page) {
  * second started again from the page and with a finger held on an arm,
  * which pulls the particles there together and makes them glow. */
 async function casePhone(site) {
-  await withPage(site, { profile: 'phone', query: '?fixed-step=16667&frames=12' }, async page => {
+  await withPage(site, { profile: 'phone', query: '?fixed-step=16667&frames=24' }, async page => {
     await page.waitForStop();
     const untouched = await page.canvasPicture();
     const onArm = densestArmPoint(untouched);
@@ -298,7 +298,7 @@ async function casePhone(site) {
     expect(warmNearFinger(untouched) < 0.01, `the arm at (${onArm.x}, ${onArm.y}) glows with no finger on it`);
 
     await page.page.tap('#start-again');
-    await page.waitForFrame(2);
+    await page.waitForFrame(1);
     const finger = [layout.x + onArm.x / layout.ratio, layout.y + onArm.y / layout.ratio];
     await page.touch('touchStart', [[finger[0] - 10, finger[1] - 10]]);
     await page.touch('touchMove', [finger]);
@@ -362,7 +362,7 @@ async function caseOptions(site) {
     }
   });
   let demoHash;
-  await withPage(site, { query: '?benchmark=2&warmup=0.5' }, async page => {
+  await withPage(site, { query: '?benchmark=2&warmup=0.5&particles=100000&size=320x240' }, async page => {
     await page.waitForStop();
     const json = await benchmarkJson(page);
     expect(json.frames > 0 && json.frameTimesMilliseconds.length === json.frames,
@@ -372,6 +372,12 @@ async function caseOptions(site) {
            `the measured frames take ${total} ms, not the 2 s asked for`);
     expect(json.warmupSeconds === 0.5 && json.complete && json.gl.renderer !== '',
            `warm-up ${json.warmupSeconds}, complete ${json.complete}, renderer "${json.gl.renderer}"`);
+    expect(json.particles === 100000 && json.window.width === 320 && json.window.height === 240,
+           `the page ran ${json.particles} particles in ${json.window.width}x${json.window.height}`);
+    // A size given is the drawing buffer's, laid out in its shape.
+    const layout = await page.layout();
+    expect(layout.bufferWidth === 320 && layout.bufferHeight === 240 && Math.abs(layout.width / layout.height - 4 / 3) < 0.01,
+           `?size=320x240 draws ${layout.bufferWidth}x${layout.bufferHeight} over ${layout.width}x${layout.height}`);
     const rate = page.messages.find(message => /^rate: [0-9.]+ frames per second, 1% low [0-9.]+/m.test(message.text));
     expect(rate, 'no "rate:" line on the console');
     const shown = await page.page.textContent('#benchmark-figures');
