@@ -27,6 +27,10 @@ struct Demo {
     void (*reloadShaders)();
     // How many particles the demo simulates, for the benchmark's report.
     int64_t (*particleCount)();
+    // A folder searched after the resource directory and the working
+    // directory, in the order added: those beside the installed program.
+    // Called before initialise; null in a demo that reads no effect file.
+    void (*addFallbackDirectory)(const char* directory);
 };
 
 // What the command line asks of a run. With every field at its default the

@@ -2,6 +2,7 @@
 #include "shell/run/frame_loop.h"
 #include "shell/host.h"
 #include "shell/run/host_platform.h"
+#include "shell/run/program_location.h"
 
 int runHost(Demo demo, const RunOptions& options)
 {
@@ -11,6 +12,10 @@ int runHost(Demo demo, const RunOptions& options)
     const int64_t startReading = platform.readTimer();
     if (options.assetsDirectory)
         demo.useResourceDirectory(options.assetsDirectory);
+    if (demo.addFallbackDirectory) {
+        for (const std::string& directory : effectDirectoriesBesideProgram())
+            demo.addFallbackDirectory(directory.c_str());
+    }
     const int swapInterval = platform.openWindow(demo);
     demo.initialise();
     platform.windowReady(demo);

@@ -8,6 +8,6 @@ static int64_t particleCount() { return ParticleCount; }
 
 Demo vanteelDemo()
 {
-    return {appConfig,   useResourceDirectory, initialise,    update,       render,
-            handleMouse, effectFilePath,       reloadShaders, particleCount};
+    return {appConfig,   useResourceDirectory, initialise,    update,        render,
+            handleMouse, effectFilePath,       reloadShaders, particleCount, addFallbackDirectory};
 }

@@ -9,6 +9,7 @@ and the files written.
 import csv
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -110,12 +111,24 @@ def case_assets(executable, effect_file):
         expect_nebula(picture)
 
 
+def case_beside_program(executable, effect_file):
+    """A copy started from an unrelated folder, without --assets, finds the
+    effect file beside itself: in the download package's ../assets/, and in
+    the install layout's ../share/vanteel/."""
+    for folder in ("assets", "share/vanteel"):
+        with Tree() as tree, Tree() as elsewhere:
+            program = tree.program(executable)
+            shutil.copyfile(effect_file, os.path.join(tree.directory(folder), "Shaders.glsl"))
+            run_command_line_on_display(program, ["--frames", "3"], elsewhere.root)
+
+
 CASES = {
     "usage": case_usage,
     "screenshot": case_screenshot,
     "fixed-step": case_fixed_step,
     "benchmark": case_benchmark,
     "assets": case_assets,
+    "beside-program": case_beside_program,
 }
 
 
