@@ -6,9 +6,18 @@
 #     README.md, docs/screenshot.png, LICENSE, THIRD-PARTY.txt
 #     licenses/              the notices of what is compiled or linked in
 #
+# On Linux, VANTEEL_SYSTEM_INSTALL lays the same files out in the system's
+# folders instead, and CPack packs them as a .deb (see the end of this file).
+#
 # Only the demo is installed: no test, benchmark or fuzzer. Packages are made
 # for the Windows and Linux desktop hosts.
 if(NOT TARGET vanteel OR NOT (WIN32 OR CMAKE_SYSTEM_NAME STREQUAL "Linux"))
+  return()
+endif()
+
+option(VANTEEL_SYSTEM_INSTALL "Linux: install into bin/, share/vanteel/, the desktop's folders and share/doc/vanteel/, and pack a .deb" OFF)
+if(VANTEEL_SYSTEM_INSTALL AND NOT WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/packaging_deb.cmake)
   return()
 endif()
 
