@@ -1,5 +1,6 @@
-# The Debian package, from a build configured with VANTEEL_SYSTEM_INSTALL
-# (the package-deb preset) and CMAKE_INSTALL_PREFIX /usr:
+# A Linux build's install into the system's folders (GNUInstallDirs), and the
+# Debian package of it, from a build with CMAKE_INSTALL_PREFIX /usr (the
+# package-deb preset):
 #
 #   /usr/bin/vanteel                    found on the PATH; from any folder it finds
 #   /usr/share/vanteel/Shaders.glsl     its effect file here (VANTEEL_DATA_DIR)

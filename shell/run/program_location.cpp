@@ -40,7 +40,7 @@ static std::string follow(std::string folder, const std::string& relative)
         if (name == "..")
             folder = parentOf(folder);
         else if (!name.empty() && name != ".")
-            folder = withSeparator(folder) + name;
+            folder = withSeparator(folder).append(name);
         start = end + 1;
     }
     return withSeparator(folder);

@@ -8,6 +8,7 @@
 static std::vector<std::string> files(const std::vector<EffectSearchPath>& paths)
 {
     std::vector<std::string> names;
+    names.reserve(paths.size());
     for (const EffectSearchPath& path : paths)
         names.push_back(path.prefix + "Shaders" + path.suffix);
     return names;

@@ -85,6 +85,9 @@ def case_linux(package, scratch):
     run_command_line_on_display(executable, ["--assets", os.path.join(top, "assets"), *FRAMES, "--screenshot", "frame.png"],
                    elsewhere)
     expect_nebula(os.path.join(elsewhere, "frame.png"))
+    # Without --assets too: the program finds ../assets/ beside itself.
+    run_command_line_on_display(executable, [*FRAMES, "--screenshot", "found.png"], elsewhere)
+    expect_nebula(os.path.join(elsewhere, "found.png"))
 
 
 # What the .deb installs under /usr besides the program.
