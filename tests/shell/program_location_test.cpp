@@ -7,6 +7,12 @@
 
 using Folders = std::vector<std::string>;
 
+TEST(InstalledEffectDirectories, NoneWhenTheProgramsFolderIsUnknown)
+{
+    EXPECT_EQ(installedEffectDirectories("", "../share/vanteel"), Folders {});
+}
+
+#if !defined(_WIN32)
 TEST(InstalledEffectDirectories, TheAssetsBesideBinThenTheDataFolder)
 {
     EXPECT_EQ(installedEffectDirectories("/opt/vanteel-1.0.0/bin", "../share/vanteel"),
@@ -15,24 +21,22 @@ TEST(InstalledEffectDirectories, TheAssetsBesideBinThenTheDataFolder)
               (Folders {"/usr/assets/", "/usr/share/vanteel/"}));
 }
 
-TEST(InstalledEffectDirectories, NoneWhenTheProgramsFolderIsUnknown)
-{
-    EXPECT_EQ(installedEffectDirectories("", "../share/vanteel"), Folders {});
-}
-
 TEST(InstalledEffectDirectories, ARootStaysARoot)
 {
     EXPECT_EQ(installedEffectDirectories("/bin", "../share/vanteel"), (Folders {"/assets/", "/share/vanteel/"}));
     EXPECT_EQ(installedEffectDirectories("/", "../../data/./v"), (Folders {"/assets/", "/data/v/"}));
 }
 
-#if defined(_WIN32)
+#else
 TEST(InstalledEffectDirectories, WindowsFoldersKeepTheirBackslashes)
 {
     EXPECT_EQ(installedEffectDirectories("C:\\Program Files\\Vanteel\\bin", "../share/vanteel"),
               (Folders {"C:\\Program Files\\Vanteel\\assets\\", "C:\\Program Files\\Vanteel\\share\\vanteel\\"}));
     EXPECT_EQ(installedEffectDirectories("C:\\bin", "../share/vanteel"),
               (Folders {"C:\\assets\\", "C:\\share\\vanteel\\"}));
+    // A "/" in the program's folder separates folders as well.
+    EXPECT_EQ(installedEffectDirectories("D:/games/vanteel/bin", "../share/vanteel"),
+              (Folders {"D:/games/vanteel\\assets\\", "D:/games/vanteel\\share\\vanteel\\"}));
 }
 #endif
 
