@@ -27,10 +27,11 @@ uniform float Time;
 uniform vec3 mLoc;
 uniform float explosion;
 uniform float mUp;
+// How many particles share the arms: more make them denser, never longer.
+uniform int ParticleCount;
 
 const float TwoPi = 6.2831853;
 const float MaxSpeed = 9.0;
-const uint ParticleCount = 700000u;
 // The longest step integrated at once: a few frames' worth at the slowest
 // rate the demo is usable at. After a stall (a debugger break, a suspended
 // machine) the next step is seconds or minutes long, and integrated as given

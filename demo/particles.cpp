@@ -1,6 +1,7 @@
 #include "demo/particles.h"
 
 #include "demo/programs.h"
+#include "shell/diagnostics.h"
 #include "demo/scene.h"
 #include "demo/surfaces.h"
 
@@ -10,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-static constexpr int SurfaceSize = 1024;
 static constexpr float PointSize = 0.005f;
 // WebGL2 has no geometry stage: there the particle program's vertex stage
 // drops the points too faint to see itself. It also refuses to draw from a
@@ -23,8 +23,11 @@ static constexpr bool KeepsFeedbackBinding = false;
 static const char* const ParticleGeometryKey = "Particle.GS";
 static constexpr bool KeepsFeedbackBinding = true;
 #endif
-static constexpr GLsizeiptr ParticleBufferBytes = GLsizeiptr(ParticleCount) * sizeof(ParticleVertex);
-static_assert(ParticleBufferBytes == 19600000, "both particle buffers hold exactly 700,000 records");
+static_assert(DefaultParticleCount * sizeof(ParticleVertex) == 19600000,
+              "both particle buffers hold exactly 700,000 records by default");
+
+static int64_t particleCount = DefaultParticleCount;
+static bool initialised = false;
 
 static Surface particleSurface;
 static Surface backgroundSurface;
@@ -38,34 +41,88 @@ static GLuint destinationBuffer;
 
 ParticleBufferNames particleBufferNames() { return {sourceBuffer, destinationBuffer}; }
 
+int64_t particlesSimulated() { return particleCount; }
+
+void useParticleCount(int64_t count)
+{
+    checkCondition(!initialised, "The particle count is set before the buffers are made.\n");
+    checkCondition(count >= MinimumParticleCount && count <= MaximumParticleCount,
+                   "There can be from %lld to %lld particles, not %lld.\n", (long long)MinimumParticleCount,
+                   (long long)MaximumParticleCount, (long long)count);
+    particleCount = count;
+}
+
 static GLuint createParticleBuffer(const void* data)
 {
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, ParticleBufferBytes, data, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(particleCount) * GLsizeiptr(sizeof(ParticleVertex)), data,
+                 GL_STREAM_DRAW);
+    // The one allocation whose size the user picks: a count too large for the
+    // GL must say so, not draw from a buffer that was never made.
+    const GLenum error = glGetError();
+    checkCondition(error != GL_OUT_OF_MEMORY, "The GL has no room for %lld particles: try fewer.\n",
+                   (long long)particleCount);
+    checkCondition(error == GL_NO_ERROR, "Unable to create the particle buffers (GL error 0x%x).\n", error);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     return buffer;
 }
 
+// Both surfaces cover the window pixel for pixel.
+static void createSurfaces()
+{
+    const AppConfig config = appConfig();
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    checkCondition(config.width <= largest && config.height <= largest,
+                   "The GL makes surfaces of at most %d pixels a side, not %dx%d.\n", largest, config.width,
+                   config.height);
+    particleSurface = createSurface(config.width, config.height);
+    backgroundSurface = createSurface(config.width, config.height);
+}
+
+static void deleteSurface(const Surface& surface)
+{
+    glDeleteFramebuffers(1, &surface.framebuffer);
+    glDeleteTextures(1, &surface.colorTexture);
+    glDeleteTextures(1, &surface.depthTexture);
+}
+
+void resize(int width, int height)
+{
+    resizeScene(width, height);
+    if (!initialised)
+        return;
+    deleteSurface(particleSurface);
+    deleteSurface(backgroundSurface);
+    createSurfaces();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+}
+
+// The feedback program's birth layout spreads the particles it is told of.
+static void tellParticleCount() { setInt("ParticleCount", static_cast<int>(particleCount)); }
+
 void initialise()
 {
-    particleSurface = createSurface(SurfaceSize, SurfaceSize);
-    backgroundSurface = createSurface(SurfaceSize, SurfaceSize);
+    createSurfaces();
     quad = createQuad(-1, 1, 1, -1);
 
     compositeProgram = buildProgram("Composite.VS", nullptr, "Composite.FS");
     particleProgram = buildProgram("Particle.VS", ParticleGeometryKey, "Particle.FS");
     setFloat("PointSize", PointSize);
     feedbackProgram = buildProgram("tf.VS", nullptr, nullptr);
+    tellParticleCount();
 
     glEnable(GL_DEPTH_TEST);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
 
     // The shaders give every particle its first life from these zero records.
-    std::vector<ParticleVertex> unborn(ParticleCount, ParticleVertex {});
+    std::vector<ParticleVertex> unborn(size_t(particleCount), ParticleVertex {});
     sourceBuffer = createParticleBuffer(unborn.data());
     destinationBuffer = createParticleBuffer(nullptr);
+    initialised = true;
 }
 
 void reloadShaders()
@@ -77,6 +134,8 @@ void reloadShaders()
     if (particle)
         setFloat("PointSize", PointSize);
     GLuint feedback = rebuildProgram("tf.VS", nullptr, nullptr);
+    if (feedback)
+        tellParticleCount();
 
     // The feedback program is current afterwards, as initialise leaves it.
     if (composite && particle && feedback) {
@@ -131,7 +190,7 @@ static void simulate()
     bindParticleAttributes(sourceBuffer);
     glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, destinationBuffer);
     glBeginTransformFeedback(GL_POINTS);
-    glDrawArrays(GL_POINTS, 0, ParticleCount);
+    glDrawArrays(GL_POINTS, 0, GLsizei(particleCount));
     glEndTransformFeedback();
     if (!KeepsFeedbackBinding)
         glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
@@ -159,7 +218,7 @@ static void drawParticles(const SceneState& scene)
     setFloat("mUp", scene.mouseUp);
 
     bindParticleAttributes(sourceBuffer);
-    glDrawArrays(GL_POINTS, 0, ParticleCount);
+    glDrawArrays(GL_POINTS, 0, GLsizei(particleCount));
 
     disableParticleAttributes();
     glDisable(GL_BLEND);

@@ -2,12 +2,25 @@
 
 // Simulation time runs at a tenth of wall-clock time.
 static constexpr double SecondsPerMicrosecond = 1e-7;
-// Maps a 1024-pixel window onto [-2.8, 2.8) view units.
-static constexpr float MouseScale = 0.00546875f;
+// The window's height spans [-2.8, 2.8) view units at any size: 0.00546875
+// units per pixel in the 1024-pixel window.
+static constexpr float ViewUnitsPerHeight = 5.6f;
+// The frustum's half extent at the near plane, vertically; horizontally it
+// grows with the window's aspect so that a wide window sees more, unstretched.
+static constexpr float FrustumHalfHeight = 0.4f;
 
+static AppConfig config = {"Vanteel", 1024, 1024, 0, 0};
 static SceneState scene = {0.0, 0.0f, 0.0f, 0.0f, 1.0f, {}, {}, {}, 1024, 1024};
 
-AppConfig appConfig() { return {"Vanteel", 1024, 1024, 0, 0}; }
+AppConfig appConfig() { return config; }
+
+void resizeScene(int width, int height)
+{
+    config.width = width;
+    config.height = height;
+    scene.viewportWidth = width;
+    scene.viewportHeight = height;
+}
 
 const SceneState& sceneState() { return scene; }
 
@@ -15,7 +28,8 @@ float advance(uint32_t elapsedMicroseconds)
 {
     float dt = static_cast<float>(elapsedMicroseconds * SecondsPerMicrosecond);
     scene.time += dt;
-    scene.projection = frustum(-0.4f, 0.4f, -0.4f, 0.4f, 2.0f, 500.0f);
+    const float halfWidth = FrustumHalfHeight * float(scene.viewportWidth) / float(scene.viewportHeight);
+    scene.projection = frustum(-halfWidth, halfWidth, -FrustumHalfHeight, FrustumHalfHeight, 2.0f, 500.0f);
     scene.view = lookAt({0, 0, 14}, {0, 0, 0}, {0, 1, 0});
     scene.modelviewProjection = multiply(scene.projection, scene.view);
     return dt;
@@ -25,8 +39,9 @@ static void moveMouseTo(int x, int y)
 {
     int halfWidth = scene.viewportWidth / 2;
     int halfHeight = scene.viewportHeight / 2;
-    scene.mouseX = static_cast<float>(x - halfWidth) * MouseScale;
-    scene.mouseY = static_cast<float>(halfHeight - y) * MouseScale;
+    const float unitsPerPixel = ViewUnitsPerHeight / float(scene.viewportHeight);
+    scene.mouseX = static_cast<float>(x - halfWidth) * unitsPerPixel;
+    scene.mouseY = static_cast<float>(halfHeight - y) * unitsPerPixel;
 }
 
 void handleMouse(int x, int y, MouseEvent kind)

@@ -12,6 +12,13 @@ struct AppConfig {
     int verticalSync;
 };
 
+// How many particles the demo simulates unless asked for another count. A
+// thousand still show the arms; the most keeps one buffer of 28-byte records
+// within a 32-bit GLsizeiptr and every index within gl_VertexID.
+constexpr int64_t DefaultParticleCount = 700000;
+constexpr int64_t MinimumParticleCount = 1000;
+constexpr int64_t MaximumParticleCount = INT32_MAX / 28;
+
 // Single bits, as the hosts deliver them.
 enum MouseEvent : int {
     MouseDown = 1,
@@ -34,7 +41,11 @@ struct SceneState {
     int viewportWidth, viewportHeight;
 };
 
+// The window the demo asks for: 1024 by 1024 until resized.
 AppConfig appConfig();
+// The window's client size in pixels, which the projection's aspect and the
+// mouse mapping follow; the offscreen surfaces follow it in resize().
+void resizeScene(int width, int height);
 
 // Advances the clock and recomputes the camera; returns the step in seconds.
 float advance(uint32_t elapsedMicroseconds);

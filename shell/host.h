@@ -27,11 +27,19 @@ struct Demo {
     void (*reloadShaders)();
     // How many particles the demo simulates, for the benchmark's report.
     int64_t (*particleCount)();
+    // Before initialise, where the command line asks for another count.
+    void (*useParticleCount)(int64_t count);
+    // The window's client size: before initialise it sets what configuration
+    // reports; afterwards the demo's surfaces follow it too.
+    void (*resize)(int width, int height);
     // A folder searched after the resource directory and the working
     // directory, in the order added: those beside the installed program.
     // Called before initialise; null in a demo that reads no effect file.
     void (*addFallbackDirectory)(const char* directory);
 };
+
+// The swap interval the command line asks for, or the demo's own choice.
+enum class VerticalSync { AsConfigured, On, Off };
 
 // What the command line asks of a run. With every field at its default the
 // demo runs as it always has: until Escape, on the measured clock.
@@ -45,6 +53,11 @@ struct RunOptions {
     double warmupSeconds = 2;
     const char* statsFilePath = nullptr; // JSON of the benchmark
     bool watch = false;                  // rebuild the shaders when the effect file changes
+    int width = 0, height = 0;           // the window's client size; 0: the demo's own
+    bool fullscreen = false;             // borderless over the primary monitor, at its size
+    VerticalSync verticalSync = VerticalSync::AsConfigured;
+    int64_t particleCount = 0;             // 0: the demo's own
+    const char* recordDirectory = nullptr; // a PNG per presented frame, numbered from 1
 };
 
 // Start-up and the main loop, written once per platform: creates the window

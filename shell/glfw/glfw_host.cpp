@@ -15,17 +15,21 @@ static int64_t readTimer() { return static_cast<int64_t>(glfwGetTimerValue()); }
 
 static int64_t timerFrequency() { return static_cast<int64_t>(glfwGetTimerFrequency()); }
 
-static int openWindow(Demo demo)
+static int openWindow(Demo demo, WindowRequest request)
 {
+    // A borderless window the monitor's size, centred, covers it exactly.
+    if (request.fullscreen) {
+        const ScreenArea screen = primaryScreenArea();
+        demo.resize(screen.width, screen.height);
+    }
     window = createDemoWindow(demo.configuration(), coreProfileAskedFor());
     connectInput(window, demo.handleMouse, demo.configuration().width, demo.configuration().height);
     loadOpenGlEntryPoints();
     if (coreProfileAskedFor())
         prepareCoreProfileContext();
-    if (demo.configuration().verticalSync)
-        return -1;
-    glfwSwapInterval(0);
-    return 0;
+    if (request.swapInterval >= 0)
+        glfwSwapInterval(request.swapInterval);
+    return request.swapInterval;
 }
 
 static void windowReady(Demo demo)

@@ -1,6 +1,7 @@
 #include "shell/glfw/glfw_window.h"
 
 #include "shell/diagnostics.h"
+#include "shell/run/window_placement.h"
 
 #include <GLFW/glfw3.h>
 
@@ -39,6 +40,17 @@ static void askForFramebuffer(AppConfig config)
     glfwWindowHint(GLFW_SAMPLES, config.multisampling ? 16 : 0);
 }
 
+ScreenArea primaryScreenArea()
+{
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    checkCondition(monitor != nullptr, "No monitor to centre the window on.\n");
+    const GLFWvidmode* screen = glfwGetVideoMode(monitor);
+    checkCondition(screen != nullptr, "No video mode to centre the window on.\n");
+    ScreenArea area = {0, 0, screen->width, screen->height};
+    glfwGetMonitorPos(monitor, &area.left, &area.top);
+    return area;
+}
+
 GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
 {
     glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
@@ -55,14 +67,9 @@ GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
     if (!window)
         fatalError("GLFW Error: %s\n", lastGlfwError.c_str());
 
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    checkCondition(monitor != nullptr, "No monitor to centre the window on.\n");
-    const GLFWvidmode* screen = glfwGetVideoMode(monitor);
-    checkCondition(screen != nullptr, "No video mode to centre the window on.\n");
-    int screenLeft = 0, screenTop = 0;
-    glfwGetMonitorPos(monitor, &screenLeft, &screenTop);
-    glfwSetWindowPos(window, screenLeft + screen->width / 2 - config.width / 2,
-                     screenTop + screen->height / 2 - config.height / 2);
+    const ScreenArea screen = primaryScreenArea();
+    glfwSetWindowPos(window, screen.left + centredWindowOrigin(screen.width, config.width),
+                     screen.top + centredWindowOrigin(screen.height, config.height));
     glfwShowWindow(window);
     glfwMakeContextCurrent(window);
     return window;

@@ -7,7 +7,14 @@ struct GLFWwindow;
 // Starts GLFW; without a display to connect to this is fatal.
 void startWindowSystem();
 
-// The one demo window, borderless, centred on the primary monitor, with its
+// The primary monitor's place on the desktop and its resolution.
+struct ScreenArea {
+    int left, top, width, height;
+};
+ScreenArea primaryScreenArea();
+
+// The one demo window, borderless, centred on the primary monitor (its top-left
+// corner kept on screen), with its
 // OpenGL context current. A core profile is asked for only when coreProfile
 // is set; otherwise the context is made the legacy way.
 GLFWwindow* createDemoWindow(AppConfig config, int coreProfile);

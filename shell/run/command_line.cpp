@@ -1,5 +1,7 @@
 #include "shell/run/command_line.h"
 
+#include "demo/scene.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -34,6 +36,22 @@ bool parseSeconds(const char* text, bool zeroAllowed, double* value)
     if (*end != '\0' || !std::isfinite(parsed) || parsed > 604800 || (parsed == 0 && !zeroAllowed))
         return false;
     *value = parsed;
+    return true;
+}
+
+// "WIDTHxHEIGHT", each side a whole number of pixels from 1 to 32767, the
+// largest an X11 or Win32 window can be.
+bool parseSize(const char* text, int* width, int* height)
+{
+    const char* times = std::strchr(text, 'x');
+    if (times == nullptr)
+        return false;
+    const std::string widthText(text, size_t(times - text));
+    uint64_t parsedWidth = 0, parsedHeight = 0;
+    if (!parseWhole(widthText.c_str(), 32767, &parsedWidth) || !parseWhole(times + 1, 32767, &parsedHeight))
+        return false;
+    *width = int(parsedWidth);
+    *height = int(parsedHeight);
     return true;
 }
 
@@ -126,6 +144,43 @@ const Option Options[] = {
          line->options.statsFilePath = value;
          return std::string();
      }},
+    {"--size", Option::Required, "WxH", "the window's size in pixels (1024x1024)",
+     [](CommandLine* line, const char* value) {
+         if (!parseSize(value, &line->options.width, &line->options.height))
+             return badValue("--size", value, "WIDTHxHEIGHT, each from 1 to 32767 pixels");
+         return std::string();
+     }},
+    {"--fullscreen", Option::None, "", "cover the primary monitor at its resolution",
+     [](CommandLine* line, const char*) {
+         line->options.fullscreen = true;
+         return std::string();
+     }},
+    {"--vsync", Option::None, "", "wait for the display's refresh before each frame",
+     [](CommandLine* line, const char*) {
+         line->options.verticalSync = VerticalSync::On;
+         return std::string();
+     }},
+    {"--no-vsync", Option::None, "", "draw frames as fast as they come (the default)",
+     [](CommandLine* line, const char*) {
+         line->options.verticalSync = VerticalSync::Off;
+         return std::string();
+     }},
+    {"--particles", Option::Required, "N", "simulate N particles (700000), from 1000 to 76695844",
+     [](CommandLine* line, const char* value) {
+         uint64_t count = 0;
+         if (!parseWhole(value, MaximumParticleCount, &count) || count < MinimumParticleCount)
+             return badValue("--particles", value, "a whole number from 1000 to 76695844");
+         line->options.particleCount = int64_t(count);
+         return std::string();
+     }},
+    {"--record", Option::Required, "DIR",
+     "save every frame shown as DIR/frame-000001.png and on,\non a fixed step of 1/60 s unless --fixed-step is given",
+     [](CommandLine* line, const char* value) {
+         if (*value == '\0')
+             return std::string("--record wants a directory, not an empty name");
+         line->options.recordDirectory = value;
+         return std::string();
+     }},
     {"--watch", Option::None, "",
      "rebuild the shaders whenever the effect file is saved;\na broken save is reported and the last good "
      "shaders\nstay in use",
@@ -135,18 +190,34 @@ const Option Options[] = {
      }},
 };
 
+// The single-letter spellings people type first.
+const char* const ShortForms[][2] = {{"-h", "--help"}, {"-V", "--version"}};
+
 const Option* findOption(const std::string& name)
 {
+    std::string longName = name;
+    for (const auto& form : ShortForms)
+        if (name == form[0])
+            longName = form[1];
     for (const Option& option : Options)
-        if (name == option.name)
+        if (longName == option.name)
             return &option;
     return nullptr;
 }
 
-// "--name", "--name VALUE" or "--name [VALUE]", as usage and help write it.
-std::string synopsis(const Option& option)
+// "-h, --help" where there is a short form.
+std::string spelledOut(const Option& option)
 {
-    std::string text = option.name;
+    for (const auto& form : ShortForms)
+        if (std::strcmp(form[1], option.name) == 0)
+            return std::string(form[0]) + ", " + option.name;
+    return option.name;
+}
+
+// "--name", "--name VALUE" or "--name [VALUE]", as usage and help write it.
+std::string synopsis(const Option& option, const std::string& name)
+{
+    std::string text = name;
     if (option.value == Option::Required)
         text += std::string(" ") + option.valueName;
     else if (option.value == Option::Optional)
@@ -158,7 +229,7 @@ std::string usage()
 {
     std::string text = "usage: vanteel";
     for (const Option& option : Options)
-        text += " [" + synopsis(option) + "]";
+        text += " [" + synopsis(option, option.name) + "]";
     return text;
 }
 
@@ -211,6 +282,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     // A frame limit would end the benchmark before its seconds, or never matter.
     if (options.benchmark && options.frameLimit != 0)
         return refuse("--frames and --benchmark do not go together: the benchmark ends after its seconds");
+    if (options.benchmark && options.recordDirectory)
+        return refuse("--record and --benchmark do not go together: writing the frames is what it would measure");
+    if (options.fullscreen && options.width != 0)
+        return refuse("--size and --fullscreen do not go together: full screen is the monitor's size");
+    // A recording plays back at 60 frames a second, so it advances as they do.
+    if (options.recordDirectory && options.fixedStepMicroseconds == 0)
+        result.options.fixedStepMicroseconds = RecordingStepMicroseconds;
     return result;
 }
 
@@ -221,9 +299,10 @@ std::string helpText()
     std::string text = usage() +
         "\n\n"
         "With no options the demo runs until Escape is pressed. Hold the left mouse\n"
-        "button to pull the particles, release it to throw them out.\n\n";
+        "button to pull the particles, release it to throw them out. An option's\n"
+        "value may follow it or be joined to it with =, as in --size=640x480.\n\n";
     for (const Option& option : Options) {
-        std::string left = "  " + synopsis(option);
+        std::string left = "  " + synopsis(option, spelledOut(option));
         text += left.size() < column ? left + std::string(column - left.size(), ' ')
                                      : left + "\n" + std::string(column, ' ');
         for (const char* line = option.help; *line != '\0';) {

@@ -15,6 +15,9 @@ struct CommandLine {
     bool warmupGiven = false;
 };
 
+// A recording's fixed step unless --fixed-step says otherwise: 1/60 s.
+constexpr uint32_t RecordingStepMicroseconds = 16667;
+
 // argv[0] is the program; the strings of argv must outlive the options.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 

@@ -1,6 +1,7 @@
 #include "shell/run/frame_loop.h"
 
 #include "shell/diagnostics.h"
+#include "shell/diagnostics/debug_output.h"
 #include "shell/run/benchmark_setting.h"
 #include "shell/run/platform_facts.h"
 #include "shell/run/screenshot.h"
@@ -44,8 +45,15 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
         loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
         loop.previousFrameCpuSeconds = processCpuSeconds();
     }
-    if (options.watch)
+    if (options.recordDirectory)
+        loop.recording = startFrameRecording(options.recordDirectory);
+    // A rebuild's reasons are what the user watching is waiting for: they go
+    // where the user's own messages go (on Windows the console too), not only
+    // to the debugger's channel.
+    if (options.watch) {
+        loop.debugOutputBeforeWatch = replaceDebugOutputSink(printProblemForUser);
         loop.watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(loop, clock.previousReading));
+    }
     return loop;
 }
 
@@ -88,6 +96,10 @@ void runLoopFrame(FrameLoop* loop, PresentFrame present)
         const AppConfig config = loop->demo.configuration();
         loop->screenshot = readWindowPixels(GL_BACK, config.width, config.height);
     }
+    if (loop->options.recordDirectory) {
+        const AppConfig config = loop->demo.configuration();
+        recordFrame(&loop->recording, loop->framesPresented + 1, config.width, config.height);
+    }
     presentAndCheck(present);
     ++loop->framesPresented;
 
@@ -119,6 +131,8 @@ static bool endsWith(const char* text, const char* suffix)
 int finishFrameLoop(FrameLoop* loop, LoopEnd end)
 {
     const RunOptions& options = loop->options;
+    if (options.watch)
+        replaceDebugOutputSink(loop->debugOutputBeforeWatch);
     int status = 0;
     if (options.screenshotPath) {
         const AppConfig config = loop->demo.configuration();

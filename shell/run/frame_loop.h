@@ -1,8 +1,10 @@
 #pragma once
 
 #include "shell/run/benchmark_report.h"
+#include "shell/diagnostics/debug_output.h"
 #include "shell/run/effect_watch.h"
 #include "shell/diagnostics/frame_clock.h"
+#include "shell/run/frame_recording.h"
 #include "shell/run/frame_step.h"
 #include "shell/host.h"
 
@@ -30,7 +32,9 @@ struct FrameLoop {
     double previousFrameCpuSeconds;
     BenchmarkFigures benchmark; // its frame lists reserved up front
     EffectWatch watch;
+    DebugOutputSink debugOutputBeforeWatch;
     std::vector<unsigned char> screenshot; // RGB rows, bottom row first; empty until taken
+    FrameRecording recording;
     bool over;
 };
 

@@ -5,6 +5,15 @@
 
 #include <cstdint>
 
+// What the command line asks of the window.
+struct WindowRequest {
+    // Borderless over the primary monitor at its resolution: the platform
+    // resizes the demo to the monitor before it makes the window.
+    bool fullscreen;
+    // 0 or more: the swap interval to set; -1: leave the driver's default.
+    int swapInterval;
+};
+
 // What a platform supplies to the one start-up sequence (runHost): each
 // platform fills in this table, and the sequence calls its entries in the
 // same order on every platform.
@@ -16,7 +25,7 @@ struct HostPlatform {
     // The demo's window with its context current, its input routed to the
     // demo, the GL entry points loaded and the swap interval set; returns
     // the interval in force, or -1 where the driver's default was left alone.
-    int (*openWindow)(Demo demo);
+    int (*openWindow)(Demo demo, WindowRequest request);
     // Once the demo is initialised: the caption, and any watch on the window.
     void (*windowReady)(Demo demo);
     // Handles pending events; true when it handled any, so that no frame is

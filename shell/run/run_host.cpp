@@ -4,6 +4,17 @@
 #include "shell/run/host_platform.h"
 #include "shell/run/program_location.h"
 
+// A demo that asks for vertical sync gets the driver's default, which is
+// vertical sync or what the user chose in the driver's settings.
+static int swapIntervalFor(VerticalSync choice, const AppConfig& config)
+{
+    if (choice == VerticalSync::On)
+        return 1;
+    if (choice == VerticalSync::Off)
+        return 0;
+    return config.verticalSync ? -1 : 0;
+}
+
 int runHost(Demo demo, const RunOptions& options)
 {
     const HostPlatform& platform = hostPlatform();
@@ -16,7 +27,12 @@ int runHost(Demo demo, const RunOptions& options)
         for (const std::string& directory : effectDirectoriesBesideProgram())
             demo.addFallbackDirectory(directory.c_str());
     }
-    const int swapInterval = platform.openWindow(demo);
+    if (options.width != 0)
+        demo.resize(options.width, options.height);
+    if (options.particleCount != 0)
+        demo.useParticleCount(options.particleCount);
+    const WindowRequest window = {options.fullscreen, swapIntervalFor(options.verticalSync, demo.configuration())};
+    const int swapInterval = platform.openWindow(demo, window);
     demo.initialise();
     platform.windowReady(demo);
 

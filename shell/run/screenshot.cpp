@@ -5,20 +5,26 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-std::vector<unsigned char> readWindowPixels(unsigned int buffer, int width, int height)
+void readWindowPixelsInto(unsigned int buffer, int width, int height, std::vector<unsigned char>* pixels)
 {
-    std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 3);
+    pixels->resize(size_t(width) * size_t(height) * 3);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(buffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels->data());
+}
+
+std::vector<unsigned char> readWindowPixels(unsigned int buffer, int width, int height)
+{
+    std::vector<unsigned char> pixels;
+    readWindowPixelsInto(buffer, width, height, &pixels);
     return pixels;
 }
 
-bool writeScreenshot(const std::string& path, const std::vector<unsigned char>& bottomUpRgb, int width, int height)
+bool writeScreenshot(const char* path, const std::vector<unsigned char>& bottomUpRgb, int width, int height)
 {
     const int stride = width * 3;
     // Starting at the last row with a negative stride turns the picture upright.
     const unsigned char* topRow = bottomUpRgb.data() + size_t(height - 1) * size_t(stride);
-    return stbi_write_png(path.c_str(), width, height, 3, topRow, -stride) != 0;
+    return stbi_write_png(path, width, height, 3, topRow, -stride) != 0;
 }

@@ -4,10 +4,8 @@
 #include "demo/programs.h"
 #include "demo/scene.h"
 
-static int64_t particleCount() { return ParticleCount; }
-
 Demo vanteelDemo()
 {
-    return {appConfig,   useResourceDirectory, initialise,    update,        render,
-            handleMouse, effectFilePath,       reloadShaders, particleCount, addFallbackDirectory};
+    return {appConfig,      useResourceDirectory, initialise,         update,           render, handleMouse,
+            effectFilePath, reloadShaders,        particlesSimulated, useParticleCount, resize, addFallbackDirectory};
 }

@@ -124,7 +124,9 @@ static void startWindowSystem() { }
 
 static int64_t timerFrequency() { return TimerFrequency; }
 
-static int openWindow(Demo demo)
+// The page's own control asks the browser for full screen; the frame rate is
+// the display's whatever the command line says.
+static int openWindow(Demo demo, WindowRequest)
 {
     const AppConfig config = demo.configuration();
     createWebGl2Context(config);

@@ -27,8 +27,11 @@ static int64_t timerFrequency()
     return frequency.QuadPart;
 }
 
-static int openWindow(Demo demo)
+static int openWindow(Demo demo, WindowRequest request)
 {
+    // A borderless window the primary monitor's size, centred, covers it exactly.
+    if (request.fullscreen)
+        demo.resize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     setWindowMouseHandler(demo.handleMouse);
     registerHostWindowClass(GetModuleHandleA(nullptr));
     hostWindow = createHostWindow(demo.configuration());
@@ -38,9 +41,9 @@ static int openWindow(Demo demo)
 
     loadOpenGlEntryPoints();
     int swapInterval = -1; // the driver's default
-    if (!demo.configuration().verticalSync && wglSwapIntervalEXT) {
-        wglSwapIntervalEXT(0);
-        swapInterval = 0;
+    if (request.swapInterval >= 0 && wglSwapIntervalEXT) {
+        wglSwapIntervalEXT(request.swapInterval);
+        swapInterval = request.swapInterval;
     }
     // What is in force, where the driver can say.
     if (wglGetSwapIntervalEXT)

@@ -1,6 +1,7 @@
 #include "shell/win32/win32_window.h"
 
 #include "shell/diagnostics.h"
+#include "shell/run/window_placement.h"
 #include "shell/win32/win32_pixel_format.h"
 #include "shell/win32/win32_window_procedure.h"
 
@@ -41,7 +42,7 @@ WindowPlacement placeHostWindow(int clientWidth, int clientHeight, int screenWid
     AdjustWindowRectEx(&bounds, HostWindowStyle, FALSE, HostSizingExtendedStyle);
     int width = bounds.right - bounds.left;
     int height = bounds.bottom - bounds.top;
-    return {screenWidth / 2 - width / 2, screenHeight / 2 - height / 2, width, height};
+    return {centredWindowOrigin(screenWidth, width), centredWindowOrigin(screenHeight, height), width, height};
 }
 
 static HWND createWindowAt(WindowPlacement placement)

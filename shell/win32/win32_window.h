@@ -23,7 +23,7 @@ void registerHostWindowClass(HINSTANCE instance);
 void unregisterHostWindowClass(HINSTANCE instance);
 
 // The window size for a client area of clientWidth by clientHeight, centred
-// by integer halves.
+// by integer halves, its top-left corner kept on screen.
 WindowPlacement placeHostWindow(int clientWidth, int clientHeight, int screenWidth, int screenHeight);
 
 // A visible, borderless, centred window of the registered class, with the

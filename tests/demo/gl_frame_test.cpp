@@ -176,7 +176,7 @@ TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
         ParticleBufferNames names = particleBufferNames();
         EXPECT_EQ(names.source, previous.destination) << "frame " << frame;
         EXPECT_EQ(names.destination, previous.source) << "frame " << frame;
-        for (int index : {0, 1, 349999, ParticleCount - 1}) {
+        for (int index : {0, 1, 349999, int(DefaultParticleCount) - 1}) {
             ParticleVertex newest = readParticle(names.source, index);
             ParticleVertex older = readParticle(names.destination, index);
             EXPECT_FLOAT_EQ(newest.position.x, expectedX + TimeStepOfTwoSeconds)
@@ -191,9 +191,9 @@ TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
         EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), ParticleBufferBytes);
 
     // Every record was written, in order, by the last pass.
-    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(previous.source, 0, ParticleCount);
+    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(previous.source, 0, int(DefaultParticleCount));
     int misplaced = 0;
-    for (int i = 0; i < ParticleCount; ++i)
+    for (int i = 0; i < int(DefaultParticleCount); ++i)
         misplaced += all[size_t(i)].position.y != float(i);
     EXPECT_EQ(misplaced, 0);
 }
@@ -608,14 +608,14 @@ TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
     rebirthFrame();
     rebirthFrame();
     std::vector<ParticleVertex> firstLives =
-        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
     rebirthFrame();
     std::vector<ParticleVertex> secondLives =
-        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, ParticleCount);
+        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     int moved = 0, sampled = 0;
-    for (size_t index = 0; index < size_t(ParticleCount); index += 97, ++sampled) {
+    for (size_t index = 0; index < size_t(int(DefaultParticleCount)); index += 97, ++sampled) {
         Vector3 a = firstLives[index].position, b = secondLives[index].position;
         float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
         moved += dx * dx + dy * dy + dz * dz > 1e-4f;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 TEST(AppConfig, DescribesTheDemosWindow)
 {
     AppConfig config = appConfig();
@@ -124,4 +126,35 @@ TEST(HandleMouse, UnknownKindsChangeNothing)
     EXPECT_EQ(sceneState().mouseX, 0.0f);
     EXPECT_EQ(sceneState().mouseUp, 1.0f);
     EXPECT_EQ(sceneState().explosion, 0.0f);
+}
+
+// Guards the window size's reach: the mouse maps the height onto the same
+// 5.6 view units at every size, and the projection widens with the aspect
+// instead of stretching the picture.
+TEST(ResizeScene, MouseMappingAndProjectionFollowTheWindow)
+{
+    struct Row {
+        int width, height, x, y;
+        float mouseX, mouseY, projectionX;
+    };
+    const Row rows[] = {
+        {1024, 1024, 0, 0, -2.8f, 2.8f, 5.0f},
+        {640, 480, 0, 0, -320 * 5.6f / 480, 2.8f, 5.0f * 480 / 640},
+        {640, 480, 320, 240, 0.0f, 0.0f, 5.0f * 480 / 640},
+        {480, 640, 479, 639, 239 * 5.6f / 640, -319 * 5.6f / 640, 5.0f * 640 / 480},
+    };
+    for (const Row& row : rows) {
+        resizeScene(row.width, row.height);
+        handleMouse(row.x, row.y, MouseDown);
+        advance(0);
+        const std::string size = std::to_string(row.width) + "x" + std::to_string(row.height);
+        EXPECT_EQ(appConfig().width, row.width) << size;
+        EXPECT_EQ(appConfig().height, row.height) << size;
+        EXPECT_FLOAT_EQ(sceneState().mouseX, row.mouseX) << size;
+        EXPECT_FLOAT_EQ(sceneState().mouseY, row.mouseY) << size;
+        EXPECT_FLOAT_EQ(sceneState().projection.col0.x, row.projectionX) << size;
+        EXPECT_FLOAT_EQ(sceneState().projection.col1.y, 5.0f) << size;
+    }
+    resizeScene(1024, 1024);
+    handleMouse(0, 0, MouseUp);
 }

@@ -9,6 +9,7 @@ and the files written.
 import csv
 import json
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -18,7 +19,8 @@ import jsonschema
 
 from checks import expect, outcome
 from demo_checks import expect_nebula
-from demo_runs import Tree, run_command_line, run_command_line_on_display
+from demo_runs import (SCREEN_HEIGHT, SCREEN_WIDTH, Tree, XServer, press_escape, run_command_line,
+                       run_command_line_on_display, run_environment, run_on_private_display, start_demo)
 
 STATS_SCHEMA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs",
                             "benchmark-stats.schema.json")
@@ -32,7 +34,7 @@ def case_usage(executable, effect_file):
     expect(b"--watch" in help_run.stdout, "--help does not list --watch")
     version = run_command_line(executable, ["--version"], tempfile.gettempdir())
     expect(version.returncode == 0 and version.stdout.startswith(b"Vanteel "), "--version did not print it")
-    for arguments, problem in ((["--frames", "ten"], b"--frames wants"), (["--fullscreen"], b"unknown option"),
+    for arguments, problem in ((["--frames", "ten"], b"--frames wants"), (["--full-screen"], b"unknown option"),
                                (["--benchmark", "2", "--frames", "3"], b"do not go together")):
         mistake = run_command_line(executable, arguments, tempfile.gettempdir())
         expect(mistake.returncode == 2, f"{arguments} ended with status {mistake.returncode}, not 2")
@@ -122,6 +124,66 @@ def case_beside_program(executable, effect_file):
             run_command_line_on_display(program, ["--frames", "3"], elsewhere.root)
 
 
+def case_window_and_particles(executable, effect_file):
+    """Size, full screen, particle count and swap interval, each seen in what the
+    run leaves: the picture's size, the report's figures, the window's place."""
+    with Tree(effect_file) as tree:
+        for arguments, size in ((["--size", "640x480"], (640, 480)), (["--size=333x1000"], (333, 1000)),
+                                (["--fullscreen"], (SCREEN_WIDTH, SCREEN_HEIGHT))):
+            picture = tree.path("frame.png")
+            run_command_line_on_display(executable, [*arguments, "--frames", "20", "--screenshot", picture],
+                                        tree.path("run"))
+            expect_nebula(picture, size)
+
+        stats = tree.path("stats.json")
+        run_command_line_on_display(executable, ["--particles", "100000", "--vsync", "--size", "640x480", "--benchmark",
+                                                 "1", "--warmup", "0", "--stats-file", stats], tree.path("run"))
+        with open(stats) as stream:
+            figures = json.load(stream)
+        expect((figures["window"], figures["particles"], figures["swapInterval"]) ==
+               ({"width": 640, "height": 480}, 100000, 1), "the report does not give the size, count and interval asked for")
+
+    # Larger than the screen: centring would put the top-left corner off it.
+    def case(screen, run):
+        window = screen.window_named("Vanteel", run)
+        expect(screen.origin_of(window) == (0, 0), f"the window starts at {screen.origin_of(window)}, off the screen")
+        press_escape(screen, run, window)
+        expect(run.wait_for_exit() == 0, "Escape did not end the run")
+    run_on_private_display(lambda display_name: start_demo(
+        executable, effect_file, display_name, ["--size", f"{SCREEN_WIDTH + 100}x{SCREEN_HEIGHT + 100}"]), case)
+
+    # More than the GL can hold ends with the reason, not a crash.
+    with Tree(effect_file) as tree, XServer() as server:
+        limited = subprocess.run([os.path.abspath(executable), "--particles", "30000000", "--frames", "2"],
+                                 cwd=tree.path("run"), env=run_environment(server.display_name), capture_output=True,
+                                 timeout=120, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (2 << 30,) * 2))
+        expect(limited.returncode == 1 and b"no room for 30000000 particles" in limited.stderr,
+               f"30,000,000 particles in 2 GiB ended with status {limited.returncode}: {limited.stderr[-400:]!r}")
+
+
+def case_record(executable, effect_file):
+    """One PNG per frame shown, each the window's size, on the recording's
+    1/60 s step: its last frame is the picture a 1/60 s fixed-step run ends on."""
+    with Tree(effect_file) as tree:
+        frames = tree.path("frames")
+        picture = tree.path("reference.png")
+        run_command_line_on_display(executable, ["--record", frames, "--frames", "12", "--size", "320x240"],
+                                    tree.path("run"))
+        names = sorted(os.listdir(frames))
+        expect(names == [f"frame-{number:06d}.png" for number in range(1, 13)], f"the recording holds {names}")
+        run_command_line_on_display(executable, ["--fixed-step", "16667", "--frames", "12", "--size", "320x240",
+                                                 "--screenshot", picture], tree.path("run"))
+        last = expect_nebula(os.path.join(frames, names[-1]), (320, 240))
+        expect(last == expect_nebula(picture, (320, 240)), "the last recorded frame is not the fixed-step run's")
+
+        blocked = tree.put("not-a-directory", b"")
+        with XServer() as server:
+            refused = run_command_line(executable, ["--record", os.path.join(blocked, "frames"), "--frames", "1"],
+                                       tree.path("run"), server.display_name)
+        expect(refused.returncode != 0 and b"Cannot make the directory" in refused.stderr,
+               f"recording under a file ended with status {refused.returncode}: {refused.stderr[-300:]!r}")
+
+
 CASES = {
     "usage": case_usage,
     "screenshot": case_screenshot,
@@ -129,6 +191,8 @@ CASES = {
     "benchmark": case_benchmark,
     "assets": case_assets,
     "beside-program": case_beside_program,
+    "window-and-particles": case_window_and_particles,
+    "record": case_record,
 }
 
 

@@ -22,8 +22,10 @@ import select
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
+import effect_file_variants
 from checks import Failure, expect, outcome
 from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes, expect_nebula,
                          only_escape_ends, probe_double_click, probe_press_and_move)
@@ -38,7 +40,7 @@ WINDOW_CREATED = re.compile(r':win:WIN_CreateWindowEx "Kov App"', re.MULTILINE)
 # Llvmpipe under Wine draws the full demo at a few frames per second.
 RUN_SECONDS = 120
 HELP_OPTIONS = ("--assets", "--frames", "--screenshot", "--fixed-step", "--benchmark", "--warmup", "--stats-file",
-                "--watch")
+                "--size", "--fullscreen", "--vsync", "--no-vsync", "--particles", "--record", "--watch")
 
 
 def run_win32(demo, program, *arguments):
@@ -258,11 +260,12 @@ def case_command_line(runs):
     expect(debug_writes(version.stderr.decode(errors="replace")) == [printed],
            "--version wrote something else on the debugger channel")
 
-    status, shown, trace = runs.run_from_console(["--fullscreen"])
-    expected = 'vanteel: unknown option "--fullscreen"; usage: vanteel [--help]'
+    status, shown, trace = runs.run_from_console(["--full-screen"])
+    expected = 'vanteel: unknown option "--full-screen"; usage: vanteel [--help]'
     expect(status == 2, f"an unknown option from a console ended with status {status}")
     expect(shown.startswith(expected), f"the console shows {shown!r}, not {expected!r}...")
-    expect([without_line_breaks(write) for write in debug_writes(trace)] == [shown],
+    writes = [without_line_breaks(write) for write in debug_writes(trace)]
+    expect(len(writes) == 1 and writes[0].startswith(expected) and shown.startswith(writes[0]),
            f"the debugger channel holds {debug_writes(trace)!r}, not the console's line")
     expect_no_window(trace, "an unknown option")
 
@@ -315,6 +318,48 @@ def case_assets(runs):
                                        f"{debug_writes(result.stderr.decode(errors='replace'))[-2:]!r}")
 
 
+def case_window_and_particles(runs):
+    """Size, full screen, particle count, swap interval and recording, each seen
+    in what the run leaves; and --watch's reasons reach the console."""
+    with Tree(runs.effect_file) as tree:
+        for arguments, size in ((["--size", "640x480"], (640, 480)),
+                                (["--fullscreen"], (SCREEN_WIDTH, SCREEN_HEIGHT))):
+            result = runs.run([*arguments, "--frames", "10", "--screenshot", "frame.png"], tree.path("run"))
+            expect(result.returncode == 0, f"{arguments} ended with status {result.returncode}")
+            expect_nebula(tree.path("run", "frame.png"), size)
+
+        result = runs.run(["--particles", "100000", "--vsync", "--size", "320x240", "--benchmark", "1", "--warmup",
+                           "0", "--stats-file", "stats.json"], tree.path("run"))
+        expect(result.returncode == 0, f"the benchmark ended with status {result.returncode}")
+        with open(tree.path("run", "stats.json")) as stream:
+            figures = json.load(stream)
+        expect((figures["window"], figures["particles"], figures["swapInterval"]) ==
+               ({"width": 320, "height": 240}, 100000, 1),
+               f"the report gives {figures['window']}, {figures['particles']} particles, "
+               f"interval {figures['swapInterval']}")
+
+        result = runs.run(["--record", "frames", "--frames", "4", "--size", "320x240"], tree.path("run"))
+        recorded = sorted(os.listdir(tree.path("run", "frames"))) if result.returncode == 0 else []
+        expect(recorded == [f"frame-{number:06d}.png" for number in range(1, 5)], f"the recording holds {recorded}")
+
+        # A broken save while the demo watches: its reason shows in the console.
+        # The benchmark's seconds, not a frame count, make the run outlast the
+        # save however slowly Wine draws; the save comes well after start-up.
+        effect = tree.path("assets", "Shaders.glsl")
+        with open(effect, "rb") as stream:
+            broken = effect_file_variants.compile_error(stream.read())
+        saving = threading.Timer(8, lambda: open(effect, "wb").write(broken))
+        saving.start()
+        try:
+            status, shown, _ = runs.run_from_console(
+                ["--watch", "--benchmark", "15", "--warmup", "0", "--particles", "1000", "--size", "128x128",
+                 "--assets", "Z:" + tree.path("assets")])
+        finally:
+            saving.cancel()
+        expect(status == 0 and effect_file_variants.PERCENT_TEXT.decode() in shown,
+               f"--watch from a console ended with status {status} and showed {shown[-400:]!r}")
+
+
 CASES = {
     "startup": case_startup,
     "input": case_input,
@@ -330,6 +375,7 @@ OPTION_CASES = {
     "screenshot": case_screenshot,
     "benchmark": case_benchmark,
     "assets": case_assets,
+    "window-and-particles": case_window_and_particles,
 }
 
 

@@ -98,6 +98,7 @@ void installGlCallLog()
     COUNT_GLEW_ENTRY_POINT(CompileShader)
     COUNT_GLEW_ENTRY_POINT(CreateProgram)
     COUNT_GLEW_ENTRY_POINT(CreateShader)
+    COUNT_GLEW_ENTRY_POINT(DeleteFramebuffers)
     COUNT_GLEW_ENTRY_POINT(DeleteProgram)
     COUNT_GLEW_ENTRY_POINT(DeleteShader)
     COUNT_GLEW_ENTRY_POINT(DisableVertexAttribArray)
@@ -141,6 +142,7 @@ void installGlCallLog()
 COUNT_GL11_ENTRY_POINT(glBindTexture, (GLenum target, GLuint texture), (target, texture), void)
 COUNT_GL11_ENTRY_POINT(glClear, (GLbitfield mask), (mask), void)
 COUNT_GL11_ENTRY_POINT(glClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a), void)
+COUNT_GL11_ENTRY_POINT(glDeleteTextures, (GLsizei n, const GLuint* textures), (n, textures), void)
 COUNT_GL11_ENTRY_POINT(glDrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count), void)
 COUNT_GL11_ENTRY_POINT(glDrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices),
                        (mode, count, type, indices), void)
@@ -172,6 +174,7 @@ COUNT_GL11_ENTRY_POINT(glTexImage2D,
                         GLenum format, GLenum type, const void* pixels),
                        (target, level, internalFormat, width, height, border, format, type, pixels), void)
 COUNT_GL11_ENTRY_POINT(glTexParameteri, (GLenum target, GLenum name, GLint value), (target, name, value), void)
+COUNT_GL11_ENTRY_POINT(glViewport, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height), void)
 
 extern "C" void GLAPIENTRY __real_glEnable(GLenum capability);
 extern "C" void GLAPIENTRY __wrap_glEnable(GLenum capability)

@@ -26,6 +26,11 @@ TEST(CommandLine, NoOptionsRunsWithEveryDefault)
     EXPECT_EQ(options.fixedStepMicroseconds, 0u);
     EXPECT_FALSE(options.benchmark);
     EXPECT_FALSE(options.watch);
+    EXPECT_EQ(options.width, 0);
+    EXPECT_FALSE(options.fullscreen);
+    EXPECT_EQ(options.verticalSync, VerticalSync::AsConfigured);
+    EXPECT_EQ(options.particleCount, 0);
+    EXPECT_EQ(options.recordDirectory, nullptr);
 }
 
 TEST(CommandLine, EveryOptionTakesItsValueSeparateOrAfterAnEqualsSign)
@@ -90,8 +95,49 @@ TEST(CommandLine, TheSmallestAndLargestValueOfEveryNumberAreAccepted)
     }
 }
 
+// Guards the window, particle and recording options' bounds and the fixed
+// step a recording takes unless one is given.
+TEST(CommandLine, WindowParticleAndRecordingOptionsReachTheRun)
+{
+    struct Accepted {
+        std::vector<const char*> arguments;
+        int width, height;
+        int64_t particles;
+        VerticalSync sync;
+        uint32_t step;
+    };
+    const VerticalSync Default = VerticalSync::AsConfigured;
+    const std::vector<Accepted> accepted = {
+        {{"--size", "1x1"}, 1, 1, 0, Default, 0},
+        {{"--size=32767x32767"}, 32767, 32767, 0, Default, 0},
+        {{"--size", "640x480"}, 640, 480, 0, Default, 0},
+        {{"--particles", "1000"}, 0, 0, 1000, Default, 0},
+        {{"--particles=76695844"}, 0, 0, 76695844, Default, 0},
+        {{"--vsync"}, 0, 0, 0, VerticalSync::On, 0},
+        {{"--vsync", "--no-vsync"}, 0, 0, 0, VerticalSync::Off, 0},
+        {{"--record", "frames"}, 0, 0, 0, Default, 16667},
+        {{"--record", "frames", "--fixed-step", "1000"}, 0, 0, 0, Default, 1000},
+    };
+    for (const Accepted& row : accepted) {
+        std::vector<const char*> argv = {"vanteel"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        const std::string given = std::string(row.arguments[0]) + " " + row.arguments.back();
+        ASSERT_EQ(line.action, CommandLineAction::Run) << given << ": " << line.problem;
+        EXPECT_EQ(line.options.width, row.width) << given;
+        EXPECT_EQ(line.options.height, row.height) << given;
+        EXPECT_EQ(line.options.particleCount, row.particles) << given;
+        EXPECT_EQ(line.options.verticalSync, row.sync) << given;
+        EXPECT_EQ(line.options.fixedStepMicroseconds, row.step) << given;
+    }
+    EXPECT_TRUE(parse({"--fullscreen"}).options.fullscreen);
+    EXPECT_STREQ(parse({"--record=out"}).options.recordDirectory, "out");
+}
+
 TEST(CommandLine, HelpWinsOverVersionAndRuns)
 {
+    EXPECT_EQ(parse({"-h"}).action, CommandLineAction::Help);
+    EXPECT_EQ(parse({"-V"}).action, CommandLineAction::Version);
     EXPECT_EQ(parse({"--version"}).action, CommandLineAction::Version);
     EXPECT_EQ(parse({"--version", "--help"}).action, CommandLineAction::Help);
     EXPECT_EQ(parse({"--watch", "--help"}).action, CommandLineAction::Help);
@@ -106,8 +152,24 @@ TEST(CommandLine, MistakesAreRefusedWithWhatWasWrong)
         const char* named;
     };
     const std::vector<Mistake> mistakes = {
-        {{"--fullscreen"}, "unknown option \"--fullscreen\""},
-        {{"-h"}, "unknown option \"-h\""},
+        {{"--full-screen"}, "unknown option \"--full-screen\""},
+        {{"-v"}, "unknown option \"-v\""},
+        {{"-h=1"}, "unknown option \"-h=1\""},
+        {{"--size", "0x0"}, "--size wants"},
+        {{"--size", "640"}, "--size wants"},
+        {{"--size", "-5x5"}, "--size wants"},
+        {{"--size", "640x"}, "--size wants"},
+        {{"--size", "32768x1"}, "--size wants"},
+        {{"--size", "1x32768"}, "--size wants"},
+        {{"--size", "640x480x2"}, "--size wants"},
+        {{"--size", "640X480"}, "--size wants"},
+        {{"--particles", "999"}, "--particles wants"},
+        {{"--particles", "76695845"}, "--particles wants"},
+        {{"--particles", "1e6"}, "--particles wants"},
+        {{"--vsync=1"}, "--vsync takes no value"},
+        {{"--record", ""}, "--record wants a directory"},
+        {{"--record", "r", "--benchmark"}, "--record and --benchmark do not go together"},
+        {{"--fullscreen", "--size", "640x480"}, "--size and --fullscreen do not go together"},
         {{"assets"}, "unexpected argument \"assets\""},
         {{"--frames"}, "--frames needs a value"},
         {{"--frames", "0"}, "--frames wants"},

@@ -71,15 +71,16 @@ def is_grey(rgb, offset):
     return all(118 <= rgb[offset + channel] <= 138 for channel in range(3))
 
 
-def expect_nebula(png):
-    """A window-sized picture: grey at the corners, particles over much of the
-    middle. Returns its RGB bytes."""
+def expect_nebula(png, size=(CLIENT_SIZE, CLIENT_SIZE)):
+    """A picture of the given size (the demo's window by default): grey at the
+    corners, particles over much of the middle. Returns its RGB bytes."""
     width, height, rgb = read_png(png)
-    expect((width, height) == (CLIENT_SIZE, CLIENT_SIZE), f"the picture is {width}x{height}")
+    expect((width, height) == size, f"the picture is {width}x{height}, not {size[0]}x{size[1]}")
     corner = 0
-    far_corner = ((CLIENT_SIZE - 1) * CLIENT_SIZE + CLIENT_SIZE - 1) * 3
+    far_corner = ((height - 1) * width + width - 1) * 3
     expect(is_grey(rgb, corner) and is_grey(rgb, far_corner), "the picture's corners are not the grey background")
-    middle = [((y * CLIENT_SIZE) + x) * 3 for y in range(256, 768, 8) for x in range(256, 768, 8)]
+    middle = [(y * width + x) * 3 for y in range(height // 4, height * 3 // 4, max(1, height // 128))
+              for x in range(width // 4, width * 3 // 4, max(1, width // 128))]
     lit = sum(1 for offset in middle if not is_grey(rgb, offset))
     expect(lit > len(middle) // 4, f"only {lit} of {len(middle)} points in the middle show particles")
     return rgb

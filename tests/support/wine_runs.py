@@ -8,7 +8,8 @@ import re
 import subprocess
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine-run.sh")
-DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")$')
+# Wine cuts a long write short in its trace, ending it with "...
+DEBUG_WRITE = re.compile(r'^[0-9a-f]+:[a-z]+:debugstr:OutputDebugStringA (".*")(?:\.\.\.)?$')
 
 
 def wine_variables(executable, debug_channels):
@@ -23,5 +24,6 @@ def stop_wine(environment):
 
 
 def debug_writes(trace):
-    """Each OutputDebugStringA call's text in Wine's trace, in order."""
+    """Each OutputDebugStringA call's text in Wine's trace, in order; a long
+    one only as far as Wine traced it."""
     return [ast.literal_eval(match.group(1)) for match in map(DEBUG_WRITE.match, trace.splitlines()) if match]

@@ -319,7 +319,7 @@ async function caseOptions(site) {
     expect(shown.startsWith('vanteel: --frames wants a whole number of frames above 0, not "0"; usage:'),
            `the page shows ${JSON.stringify(shown)}`);
   });
-  await withPage(site, { query: '?benchmark=2&warmup=0.5' }, async page => {
+  await withPage(site, { query: '?benchmark=2&warmup=0.5&particles=100000&size=320x240' }, async page => {
     await page.waitForStop();
     const figures = page.messages.map(message => {
       try {
@@ -337,6 +337,8 @@ async function caseOptions(site) {
            `the measured frames take ${total} ms, not the 2 s asked for`);
     expect(json.warmupSeconds === 0.5 && json.complete && json.gl.renderer !== '',
            `warm-up ${json.warmupSeconds}, complete ${json.complete}, renderer "${json.gl.renderer}"`);
+    expect(json.particles === 100000 && json.window.width === 320 && json.window.height === 240,
+           `the page ran ${json.particles} particles in ${json.window.width}x${json.window.height}`);
     expect(page.messages.some(message => /^rate: [0-9.]+ frames per second, 1% low [0-9.]+/m.test(message.text)),
            'no "rate:" line on the console');
     page.expectCleanConsole();

@@ -37,8 +37,8 @@ static void recordRender()
         raiseGlError();
 }
 
-static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender,
-                              nullptr,   nullptr, nullptr, nullptr,      nullptr};
+static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender, nullptr,
+                              nullptr,   nullptr, nullptr, nullptr,      nullptr,      nullptr};
 
 static void recordPresent() { calls.push_back("present"); }
 
