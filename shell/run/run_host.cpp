@@ -26,8 +26,7 @@ int runHost(Demo demo, const RunOptions& options)
         demo.resize(options.width, options.height);
     if (options.particleCount != 0)
         demo.useParticleCount(options.particleCount);
-    const WindowRequest window = {options.fullscreen,
-                                  swapIntervalFor(options.verticalSync, demo.configuration())};
+    const WindowRequest window = {options.fullscreen, swapIntervalFor(options.verticalSync, demo.configuration())};
     const int swapInterval = platform.openWindow(demo, window);
     demo.initialise();
     platform.windowReady(demo);
