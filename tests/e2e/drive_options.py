@@ -152,8 +152,12 @@ def case_window_and_particles(executable, effect_file):
     run_on_private_display(lambda display_name: start_demo(
         executable, effect_file, display_name, ["--size", f"{SCREEN_WIDTH + 100}x{SCREEN_HEIGHT + 100}"]), case)
 
-    # More than the GL can hold ends with the reason, not a crash.
+    # More than the GL can make or hold ends with the reason, not a crash.
     with Tree(effect_file) as tree, XServer() as server:
+        wide = run_command_line(executable, ["--size", "20000x300", "--frames", "1"], tree.path("run"),
+                                server.display_name)
+        expect(wide.returncode == 1 and b"at most" in wide.stderr and b"not 20000x300" in wide.stderr,
+               f"a 20000-pixel window ended with status {wide.returncode}: {wide.stderr[-300:]!r}")
         limited = subprocess.run([os.path.abspath(executable), "--particles", "30000000", "--frames", "2"],
                                  cwd=tree.path("run"), env=run_environment(server.display_name), capture_output=True,
                                  timeout=120, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (2 << 30,) * 2))
