@@ -35,6 +35,10 @@ struct Demo {
     // The window's client size: before initialise it sets what configuration
     // reports; afterwards the demo's surfaces follow it too.
     void (*resize)(int width, int height);
+    // A folder searched after the resource directory and the working
+    // directory, in the order added: those beside the installed program.
+    // Called before initialise; null in a demo that reads no effect file.
+    void (*addFallbackDirectory)(const char* directory);
 };
 
 // The swap interval the command line asks for, or the demo's own choice.
