@@ -71,8 +71,11 @@ static bool attachStage(GLuint program, GLenum stage, const std::string& key, co
                         OnFailure onFailure)
 {
     const char* source = shaderstore::getShader(key.c_str());
-    if (source == nullptr && onFailure == OnFailure::Stop && effectFilePath() == nullptr) {
-        // No effect file at all: the same message, then where it was looked for.
+    // No effect file at all: the same message, then where it was looked for,
+    // where the host knows folders of its own to look in (the page has none,
+    // and no --assets to name: it fetched the file it was built with).
+    if (source == nullptr && onFailure == OnFailure::Stop && effectFilePath() == nullptr &&
+        !fallbackDirectories.empty()) {
         debugPrint(missingMessage, key.c_str());
         debugPrint("\n");
         fatalError("%s", effectNotFoundLine(EffectName, searchPaths()).c_str());

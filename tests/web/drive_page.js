@@ -158,6 +158,14 @@ async function caseDesktop(page) {
   await expectNebula(page, 'three frames after the context came back');
   expect(await page.status() === '', `the page still says: ${await page.status()}`);
 
+  // The full-screen control: the stage takes the screen and the demo goes on.
+  await page.page.click('#full-screen');
+  await waitUntil('the stage in full screen',
+                  () => page.page.evaluate(() => document.fullscreenElement?.id === 'stage'));
+  await page.waitForFrame(await page.frame() + 3);
+  await expectNebula(page, 'three frames into full screen');
+  await page.page.evaluate(() => document.exitFullscreen());
+
   await expectEscapeStops(page);
   await page.page.click('#start-again');
   expect(!/has stopped/.test(await page.status()), 'the page still says that the demo has stopped');
