@@ -110,6 +110,8 @@ def case_deb(package, scratch):
     depends = fields.get("Depends", "")
     for library in ("libglfw3", "libglew", "libc6"):
         expect(library in depends, f"Depends lacks {library}: {depends!r}")
+    # A version of one of Debian's own rebuilds (+b1) is one Ubuntu's packages never reach.
+    expect("+b" not in depends, f"Depends names a Debian rebuild's version: {depends!r}")
     print(f"Depends: {depends}; {os.path.getsize(package)} bytes, {fields.get('Installed-Size')} KiB installed")
 
     root = os.path.join(scratch, "root")
