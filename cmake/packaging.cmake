@@ -1,14 +1,25 @@
 # What `cmake --install` lays out and CPack packs for download:
 #
 #   vanteel-<version>-<platform>/
-#     bin/vanteel[.exe]      started from bin/, it finds ../assets/ itself
+#     bin/vanteel[.exe]      from any folder it finds ../assets/ beside itself
 #     assets/Shaders.glsl
 #     README.md, docs/screenshot.png, LICENSE, THIRD-PARTY.txt
 #     licenses/              the notices of what is compiled or linked in
 #
+# That is the Windows builds' layout, and on Linux the one of
+# VANTEEL_PORTABLE_LAYOUT (the package-linux preset). Otherwise a Linux build
+# installs into the system's folders (cmake/packaging_deb.cmake), which CPack
+# packs as a .deb.
+#
 # Only the demo is installed: no test, benchmark or fuzzer. Packages are made
 # for the Windows and Linux desktop hosts.
 if(NOT TARGET vanteel OR NOT (WIN32 OR CMAKE_SYSTEM_NAME STREQUAL "Linux"))
+  return()
+endif()
+
+option(VANTEEL_PORTABLE_LAYOUT "Linux: install into one folder for download (bin/, assets/, the texts at its top) and pack a .tar.gz, instead of the system's folders and a .deb" OFF)
+if(NOT WIN32 AND NOT VANTEEL_PORTABLE_LAYOUT)
+  include(${CMAKE_CURRENT_LIST_DIR}/packaging_deb.cmake)
   return()
 endif()
 

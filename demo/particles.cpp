@@ -57,8 +57,7 @@ static GLuint createParticleBuffer(const void* data)
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(particleCount) * GLsizeiptr(sizeof(ParticleVertex)), data,
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(particleCount) * GLsizeiptr(sizeof(ParticleVertex)), data, GL_STREAM_DRAW);
     // The one allocation whose size the user picks: a count too large for the
     // GL must say so, not draw from a buffer that was never made.
     const GLenum error = glGetError();

@@ -1,11 +1,13 @@
 #include "demo/programs.h"
 
+#include "demo/effect_search.h"
 #include "shell/diagnostics.h"
 #include "shaderstore/shaderstore.h"
 
 #include <GL/glew.h>
 
 #include <string>
+#include <vector>
 
 static const char EffectName[] = "Shaders";
 // Info logs are cut to this many bytes, terminator included.
@@ -25,17 +27,23 @@ static const char* const FeedbackFragmentKey = nullptr;
 #endif
 
 static std::string resourceDirectory = "../assets/";
+static std::vector<std::string> fallbackDirectories;
 static bool storeIsSetUp = false;
 
 void useResourceDirectory(const char* directory) { resourceDirectory = directory; }
 
+void addFallbackDirectory(const char* directory) { fallbackDirectories.emplace_back(directory); }
+
+static std::vector<EffectSearchPath> searchPaths() { return effectSearchPaths(resourceDirectory, fallbackDirectories); }
+
+// The store searches the path added last first; its own last resort, the
+// effect's name in the working directory, stays behind them all.
 static void setUpShaderStore()
 {
-    std::string directory = resourceDirectory;
-    if (directory.empty() || directory.back() != '/')
-        directory += '/';
     shaderstore::create();
-    shaderstore::addPath(directory.c_str(), ".glsl");
+    const std::vector<EffectSearchPath> paths = searchPaths();
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        shaderstore::addPath(path->prefix.c_str(), path->suffix.c_str());
     shaderstore::addDirective("*", VersionDirective);
 }
 
@@ -63,6 +71,15 @@ static bool attachStage(GLuint program, GLenum stage, const std::string& key, co
                         OnFailure onFailure)
 {
     const char* source = shaderstore::getShader(key.c_str());
+    // No effect file at all: the same message, then where it was looked for,
+    // where the host knows folders of its own to look in (the page has none,
+    // and no --assets to name: it fetched the file it was built with).
+    if (source == nullptr && onFailure == OnFailure::Stop && effectFilePath() == nullptr &&
+        !fallbackDirectories.empty()) {
+        debugPrint(missingMessage, key.c_str());
+        debugPrint("\n");
+        fatalError("%s", effectNotFoundLine(EffectName, searchPaths()).c_str());
+    }
     if (!holds(onFailure, source != nullptr, missingMessage, key.c_str()))
         return false;
 

@@ -18,6 +18,10 @@ enum AttributeLocation : unsigned int {
 // Where the effect file is searched first, in place of "../assets/"; a "/" is
 // appended when missing. Takes effect only before the first build.
 void useResourceDirectory(const char* directory);
+// A folder searched after the resource directory and the working directory,
+// in the order added (the folders beside the installed program). Takes effect
+// only before the first build.
+void addFallbackDirectory(const char* directory);
 
 // Keys are given without the "Shaders." prefix; geometryKey and fragmentKey
 // may be null. Any failure is fatal. The new program is current on return.

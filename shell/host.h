@@ -15,7 +15,10 @@ struct Demo {
     // Where the effect file is searched first, in place of the built-in
     // resource directory; called before initialise, if at all.
     void (*useResourceDirectory)(const char* directory);
-    // Once the context is current and the GL entry points are loaded.
+    // Once the context is current and the GL entry points are loaded; and
+    // again after the browser gives back a context it took away, whose GL
+    // objects went with it: every one is made anew from the effect file
+    // already read, and the particles start from birth.
     void (*initialise)();
     void (*update)(uint32_t elapsedMicroseconds);
     void (*render)();
@@ -32,6 +35,10 @@ struct Demo {
     // The window's client size: before initialise it sets what configuration
     // reports; afterwards the demo's surfaces follow it too.
     void (*resize)(int width, int height);
+    // A folder searched after the resource directory and the working
+    // directory, in the order added: those beside the installed program.
+    // Called before initialise; null in a demo that reads no effect file.
+    void (*addFallbackDirectory)(const char* directory);
 };
 
 // The swap interval the command line asks for, or the demo's own choice.

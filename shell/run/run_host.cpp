@@ -2,6 +2,7 @@
 #include "shell/run/frame_loop.h"
 #include "shell/host.h"
 #include "shell/run/host_platform.h"
+#include "shell/run/program_location.h"
 
 // A demo that asks for vertical sync gets the driver's default, which is
 // vertical sync or what the user chose in the driver's settings.
@@ -22,12 +23,15 @@ int runHost(Demo demo, const RunOptions& options)
     const int64_t startReading = platform.readTimer();
     if (options.assetsDirectory)
         demo.useResourceDirectory(options.assetsDirectory);
+    if (demo.addFallbackDirectory) {
+        for (const std::string& directory : effectDirectoriesBesideProgram())
+            demo.addFallbackDirectory(directory.c_str());
+    }
     if (options.width != 0)
         demo.resize(options.width, options.height);
     if (options.particleCount != 0)
         demo.useParticleCount(options.particleCount);
-    const WindowRequest window = {options.fullscreen,
-                                  swapIntervalFor(options.verticalSync, demo.configuration())};
+    const WindowRequest window = {options.fullscreen, swapIntervalFor(options.verticalSync, demo.configuration())};
     const int swapInterval = platform.openWindow(demo, window);
     demo.initialise();
     platform.windowReady(demo);

@@ -6,6 +6,6 @@
 
 Demo vanteelDemo()
 {
-    return {appConfig,   useResourceDirectory, initialise,         update,           render, handleMouse,
-            effectFilePath, reloadShaders,     particlesSimulated, useParticleCount, resize};
+    return {appConfig,      useResourceDirectory, initialise,         update,           render, handleMouse,
+            effectFilePath, reloadShaders,        particlesSimulated, useParticleCount, resize, addFallbackDirectory};
 }

@@ -1,28 +1,27 @@
-#include "shell/diagnostics.h"
 #include "shell/run/frame_loop.h"
 #include "shell/run/gl_context.h"
 #include "shell/run/host_platform.h"
+#include "shell/web/web_canvas.h"
+#include "shell/web/web_context.h"
+#include "shell/web/web_figures.h"
 #include "shell/web/web_input.h"
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 // The page's canvas (web_page.html).
 static const char CanvasSelector[] = "#canvas";
 // The frame loop writes the benchmark's JSON here; the host hands it on to
-// the console as one message.
+// the page and the console.
 static const char BenchmarkStatsPath[] = "/benchmark.json";
 static constexpr int64_t TimerFrequency = 1000000;
-static constexpr int64_t FrameRateIntervalMicroseconds = 1000000;
 
 static FrameLoop loop;
-static int64_t frameRateShownAt;
-static int64_t framesWhenRateShown;
+// Whether an animation frame is asked for: a lost context lets the chain of
+// frames run out, and the restore starts it again only where it did.
+static bool framesRequested;
 
 // The browser shows the canvas once the animation frame's callback returns.
 static void presentFrame() { }
@@ -30,85 +29,48 @@ static void presentFrame() { }
 // The page's clock, performance.now(), in microseconds.
 static int64_t readTimer() { return static_cast<int64_t>(emscripten_get_now() * 1000.0); }
 
-// clang-format off
-EM_JS(void, showStatus, (const char* text), { Module.showStatus(UTF8ToString(text)); });
-// clang-format on
-// clang-format off
-EM_JS(void, logToConsole, (const char* text), { console.log(UTF8ToString(text)); });
-// clang-format on
-
-static void createWebGl2Context(const AppConfig& config)
-{
-    EmscriptenWebGLContextAttributes attributes;
-    emscripten_webgl_init_context_attributes(&attributes);
-    attributes.majorVersion = 2;
-    attributes.minorVersion = 0;
-    // What the desktop window asks for: 24 colour bits, no depth or
-    // stencil buffer, multisampled only when configured so.
-    attributes.alpha = EM_FALSE;
-    attributes.depth = EM_FALSE;
-    attributes.stencil = EM_FALSE;
-    attributes.antialias = config.multisampling ? EM_TRUE : EM_FALSE;
-    emscripten_set_canvas_element_size(CanvasSelector, config.width, config.height);
-    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(CanvasSelector, &attributes);
-    checkCondition(context > 0, "This browser offers no WebGL 2 context.\n");
-    emscripten_webgl_make_context_current(context);
-}
-
-static void showFrameRate()
-{
-    const int64_t now = readTimer();
-    if (now - frameRateShownAt < FrameRateIntervalMicroseconds)
-        return;
-    const double framesPerSecond =
-        double(loop.framesPresented - framesWhenRateShown) * double(TimerFrequency) / double(now - frameRateShownAt);
-    char text[96];
-    std::snprintf(text, sizeof text, "%.1f frames per second (frame %lld)", framesPerSecond,
-                  static_cast<long long>(loop.framesPresented));
-    showStatus(text);
-    frameRateShownAt = now;
-    framesWhenRateShown = loop.framesPresented;
-}
-
-static void logBenchmarkJson()
-{
-    std::ifstream file(BenchmarkStatsPath, std::ios::binary);
-    std::ostringstream json;
-    json << file.rdbuf();
-    logToConsole(json.str().c_str());
-}
-
 static bool runOver() { return quitRequested() || loopOver(loop); }
 
 // The end of the run is the end of the process: exit hands the status to
-// the page, which shows that the demo has stopped.
+// the page, which shows that the demo has stopped and may start a new
+// instance on a new canvas, so this one stops listening to the page.
 [[noreturn]] static void endRun()
 {
     const int status = finishFrameLoop(&loop, LoopEnd::WindowOpen);
     if (loop.options.benchmark)
-        logBenchmarkJson();
+        showBenchmarkResults(loop, BenchmarkStatsPath);
+    emscripten_html5_remove_all_event_listeners();
     std::exit(status);
 }
 
 // One animation frame: as the desktop loop between two events, with Escape
-// taking effect before the next frame is drawn.
-extern "C" EMSCRIPTEN_KEEPALIVE void runAnimationFrame()
+// taking effect before the next frame is drawn. Returns whether another
+// frame is wanted: none while the context is lost, which may be before the
+// browser's event says so.
+extern "C" EMSCRIPTEN_KEEPALIVE int runAnimationFrame()
 {
+    if (contextLost()) {
+        framesRequested = false;
+        return 0;
+    }
     if (!runOver()) {
+        followCanvasLayout(CanvasSelector, loop.demo);
         runLoopFrame(&loop, presentFrame);
-        showFrameRate();
+        showFrameFigures(loop, readTimer());
     }
     if (runOver())
         endRun();
+    return 1;
 }
 
 // exit() unwinds through here with an ExitStatus: the run is over, and the
 // page has already been told, so no further frame is asked for.
 // clang-format off
-EM_JS(void, requestAnimationFrames, (), {
+EM_JS(void, requestFramesFromPage, (), {
     function frame() {
         try {
-            _runAnimationFrame();
+            if (!_runAnimationFrame())
+                return;
         } catch (thrown) {
             if (thrown instanceof ExitStatus)
                 return;
@@ -120,6 +82,30 @@ EM_JS(void, requestAnimationFrames, (), {
 });
 // clang-format on
 
+static void requestFrames()
+{
+    framesRequested = true;
+    requestFramesFromPage();
+}
+
+static void contextTakenAway()
+{
+    showStatus("The browser took the graphics context away; the demo goes on when it gives it back.");
+}
+
+// Everything the GL held went with the context: initialise makes it all
+// again from the effect file already read, and the particles start from
+// birth. The time the context was away is not simulated.
+static void contextGivenBack()
+{
+    loop.demo.initialise();
+    loop.clock.previousReading = readTimer();
+    startFrameFigures(loop, loop.clock.previousReading);
+    showStatus("");
+    if (!framesRequested)
+        requestFrames();
+}
+
 static void startWindowSystem() { }
 
 static int64_t timerFrequency() { return TimerFrequency; }
@@ -128,10 +114,10 @@ static int64_t timerFrequency() { return TimerFrequency; }
 // the display's whatever the command line says.
 static int openWindow(Demo demo, WindowRequest)
 {
-    const AppConfig config = demo.configuration();
-    createWebGl2Context(config);
-    connectInput(CanvasSelector, demo.handleMouse, config.width, config.height);
+    createWebGl2Context(CanvasSelector, demo.configuration());
     loadOpenGlEntryPoints();
+    const DrawingBufferSize size = fitCanvasToLayout(CanvasSelector, demo);
+    connectInput(CanvasSelector, demo.handleMouse, size.width, size.height);
     // The browser paces frames to the display, as a swap interval of 1 would.
     return 1;
 }
@@ -150,8 +136,9 @@ static void handOverFrames(FrameLoop* started)
     loop = *started;
     if (loop.options.benchmark)
         loop.options.statsFilePath = BenchmarkStatsPath;
-    frameRateShownAt = loop.clock.previousReading;
-    requestAnimationFrames();
+    startFrameFigures(loop, loop.clock.previousReading);
+    watchContextLoss(CanvasSelector, contextTakenAway, contextGivenBack);
+    requestFrames();
     emscripten_exit_with_live_runtime();
 }
 

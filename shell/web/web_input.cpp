@@ -12,40 +12,58 @@ static MouseInput mouseInput;
 static MouseHandler mouseHandler;
 static bool quitRequest;
 
-// A desktop window keeps receiving a drag that leaves it; a canvas does so
-// only while it holds the pointer's capture, taken here at every press.
+// Pointer events speak for the mouse, a finger and a pen alike. One pointer
+// at a time holds, as the left button does: another finger that lands while
+// one holds is ignored until the first lets go. A desktop window keeps
+// receiving a drag that leaves it; a canvas does so only while it holds the
+// pointer's capture, taken at every press. A press is judged by the primary
+// button's bit, so a left button pressed while another one is held still
+// counts, as it does on the desktop. Positions are scaled from CSS pixels to
+// the drawing buffer's.
 // clang-format off
-EM_JS(void, captureDragsOnCanvas, (const char* selector), {
+EM_JS(void, listenForPointers, (const char* selector), {
     const canvas = document.querySelector(UTF8ToString(selector));
-    canvas.addEventListener('pointerdown', event => canvas.setPointerCapture(event.pointerId));
+    let holding = null;
+    function follow(event) {
+        if (holding !== null && event.pointerId !== holding)
+            return;
+        const box = canvas.getBoundingClientRect();
+        const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
+        const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
+        const held = event.type !== 'pointercancel' && (event.buttons & 1) !== 0;
+        if (held && holding === null) {
+            holding = event.pointerId;
+            canvas.setPointerCapture(event.pointerId);
+            event.preventDefault();
+            _pressOnCanvas(x, y, event.timeStamp);
+        } else if (!held && holding !== null) {
+            holding = null;
+            _releaseOnCanvas(x, y);
+        } else {
+            _moveOnCanvas(x, y);
+        }
+    }
+    for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel'])
+        canvas.addEventListener(type, follow);
 });
 // clang-format on
 
-// Coordinates are the canvas's own (target), in CSS pixels, which the page
-// keeps one to one with the canvas's pixels. The browser's own double-click
-// event is not used: the second press is judged by the same rule as on the
-// desktop, from the events' time stamps in milliseconds.
-static EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* event, void*)
+// The browser's own double-click event is not used: the second press is
+// judged by the same rule as on the desktop, from the events' time stamps in
+// milliseconds.
+extern "C" EMSCRIPTEN_KEEPALIVE void pressOnCanvas(int x, int y, double milliseconds)
 {
-    if (event->button != 0)
-        return EM_FALSE;
-    deliverMouse(pressLeftButton(&mouseInput, event->targetX, event->targetY, static_cast<int64_t>(event->timestamp)),
-                 mouseHandler);
-    return EM_TRUE;
+    deliverMouse(pressLeftButton(&mouseInput, x, y, static_cast<int64_t>(milliseconds)), mouseHandler);
 }
 
-static EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* event, void*)
+extern "C" EMSCRIPTEN_KEEPALIVE void releaseOnCanvas(int x, int y)
 {
-    if (event->button != 0)
-        return EM_FALSE;
-    deliverMouse(releaseLeftButton(&mouseInput, event->targetX, event->targetY), mouseHandler);
-    return EM_TRUE;
+    deliverMouse(releaseLeftButton(&mouseInput, x, y), mouseHandler);
 }
 
-static EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*)
+extern "C" EMSCRIPTEN_KEEPALIVE void moveOnCanvas(int x, int y)
 {
-    deliverMouse(movePointer(&mouseInput, event->targetX, event->targetY), mouseHandler);
-    return EM_FALSE;
+    deliverMouse(movePointer(&mouseInput, x, y), mouseHandler);
 }
 
 // Other keys keep their meaning in the browser.
@@ -57,15 +75,18 @@ static EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*)
     return EM_TRUE;
 }
 
-void connectInput(const char* canvasSelector, MouseHandler handler, int clientWidth, int clientHeight)
+void connectInput(const char* canvasSelector, MouseHandler handler, int drawingWidth, int drawingHeight)
 {
     mouseHandler = handler;
-    mouseInput = startMouseInput(clientWidth, clientHeight);
-    captureDragsOnCanvas(canvasSelector);
-    emscripten_set_mousedown_callback(canvasSelector, nullptr, EM_FALSE, onMouseDown);
-    emscripten_set_mouseup_callback(canvasSelector, nullptr, EM_FALSE, onMouseUp);
-    emscripten_set_mousemove_callback(canvasSelector, nullptr, EM_FALSE, onMouseMove);
+    mouseInput = startMouseInput(drawingWidth, drawingHeight);
+    listenForPointers(canvasSelector);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKeyDown);
+}
+
+void resizeInput(int drawingWidth, int drawingHeight)
+{
+    mouseInput.clientWidth = drawingWidth;
+    mouseInput.clientHeight = drawingHeight;
 }
 
 bool quitRequested() { return quitRequest; }

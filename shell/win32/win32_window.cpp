@@ -26,6 +26,8 @@ void registerHostWindowClass(HINSTANCE instance)
     windowClass.lpfnWndProc = hostWindowProcedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // The program's icon resource (vanteel.rc); none in a test program, which gets Windows' own.
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     windowClass.lpszClassName = HostWindowClassName;
     if (!RegisterClassExA(&windowClass))
         win32CallFailed("RegisterClassExA");

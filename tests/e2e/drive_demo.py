@@ -19,8 +19,8 @@ import time
 from checks import expect, outcome
 from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes,
                          only_escape_ends, probe_double_click, probe_press_and_move)
-from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, distinct_colours, headless_environment, press_escape,
-                       run_on_private_display, start_demo)
+from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, distinct_colours, headless_environment, not_found_line, press_escape,
+                       run_on_private_display, start_demo, tried_beside)
 
 
 def run_probe_checks(screen, demo, window):
@@ -107,8 +107,11 @@ def case_escape_mid_benchmark(screen, demo):
 def case_missing_effect(screen, demo):
     status = demo.wait_for_exit()
     expect(status == 1, f"a missing effect file ended the demo with status {status}")
-    expected = "Can't find vertex shader: Shaders.Composite.VS\n"
-    expect(expected in demo.stderr(), f"standard error lacks {expected!r}")
+    # The message, its newline, then every file tried: the working directory's
+    # own, then those beside the program (its copy in the tree's bin/).
+    tried = ["../assets/Shaders.glsl", "Shaders", *tried_beside(demo.tree.path("bin"))]
+    expected = "Can't find vertex shader: Shaders.Composite.VS\n\n" + not_found_line(tried)
+    expect(demo.stderr().endswith(expected), f"standard error ends {demo.stderr()[-600:]!r}, not {expected!r}")
 
 
 CASES = {

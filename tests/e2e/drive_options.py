@@ -10,6 +10,7 @@ import csv
 import json
 import os
 import resource
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -112,6 +113,17 @@ def case_assets(executable, effect_file):
         expect_nebula(picture)
 
 
+def case_beside_program(executable, effect_file):
+    """A copy started from an unrelated folder, without --assets, finds the
+    effect file beside itself: in the download package's ../assets/, and in
+    the install layout's ../share/vanteel/."""
+    for folder in ("assets", "share/vanteel"):
+        with Tree() as tree, Tree() as elsewhere:
+            program = tree.program(executable)
+            shutil.copyfile(effect_file, os.path.join(tree.directory(folder), "Shaders.glsl"))
+            run_command_line_on_display(program, ["--frames", "3"], elsewhere.root)
+
+
 def case_window_and_particles(executable, effect_file):
     """Size, full screen, particle count and swap interval, each seen in what the
     run leaves: the picture's size, the report's figures, the window's place."""
@@ -140,8 +152,12 @@ def case_window_and_particles(executable, effect_file):
     run_on_private_display(lambda display_name: start_demo(
         executable, effect_file, display_name, ["--size", f"{SCREEN_WIDTH + 100}x{SCREEN_HEIGHT + 100}"]), case)
 
-    # More than the GL can hold ends with the reason, not a crash.
+    # More than the GL can make or hold ends with the reason, not a crash.
     with Tree(effect_file) as tree, XServer() as server:
+        wide = run_command_line(executable, ["--size", "20000x300", "--frames", "1"], tree.path("run"),
+                                server.display_name)
+        expect(wide.returncode == 1 and b"at most" in wide.stderr and b"not 20000x300" in wide.stderr,
+               f"a 20000-pixel window ended with status {wide.returncode}: {wide.stderr[-300:]!r}")
         limited = subprocess.run([os.path.abspath(executable), "--particles", "30000000", "--frames", "2"],
                                  cwd=tree.path("run"), env=run_environment(server.display_name), capture_output=True,
                                  timeout=120, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (2 << 30,) * 2))
@@ -178,6 +194,7 @@ CASES = {
     "fixed-step": case_fixed_step,
     "benchmark": case_benchmark,
     "assets": case_assets,
+    "beside-program": case_beside_program,
     "window-and-particles": case_window_and_particles,
     "record": case_record,
 }

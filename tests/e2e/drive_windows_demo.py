@@ -30,7 +30,8 @@ from checks import Failure, expect, outcome
 from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes, expect_nebula,
                          only_escape_ends, probe_double_click, probe_press_and_move)
 from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, SCREEN_HEIGHT, SCREEN_WIDTH, Tree, XServer, changed_pixels,
-                       distinct_colours, run_environment, run_on_private_display, run_to_exit, start_demo)
+                       distinct_colours, not_found_line, run_environment, run_on_private_display, run_to_exit,
+                       start_demo, tried_beside)
 from wine_runs import WINE_RUN, debug_writes, stop_wine, wine_variables
 
 WINE_TRACE = re.compile(r"^[0-9a-f]+:(trace|warn|err|fixme):")
@@ -153,8 +154,11 @@ def case_missing_effect(screen, demo, probe):
     status = demo.wait_for_exit()
     expect(status == 1, f"a missing effect file ended the demo with status {status}")
     writes = debug_writes(demo.stderr())
-    expected = ["Can't find vertex shader: Shaders.Composite.VS\n", "\n"]
-    expect(writes[-2:] == expected, f"the debugger channel ends with {writes[-2:]!r}, not {expected!r}")
+    # The program's folder as Windows names it: Wine's drive Z: is the root.
+    bin_folder = "Z:" + demo.tree.path("bin").replace("/", "\\")
+    tried = ["../assets/Shaders.glsl", "Shaders", *tried_beside(bin_folder, "\\")]
+    expected = ["Can't find vertex shader: Shaders.Composite.VS\n", "\n", not_found_line(tried)[:-1], "\n"]
+    expect(writes[-4:] == expected, f"the debugger channel ends with {writes[-4:]!r}, not {expected!r}")
 
 
 def case_multisampling(screen, demo, probe):

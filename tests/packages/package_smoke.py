@@ -4,11 +4,17 @@ way a user would, on a private X server: a few frames, the last one saved and
 checked for the nebula, status 0. Also what the package must hold besides.
 
     package_smoke.py linux dist/vanteel-VERSION-linux-x86_64.tar.gz
+    package_smoke.py deb dist/vanteel_VERSION_amd64.deb
     package_smoke.py windows dist/vanteel-VERSION-windows-x86.zip
     package_smoke.py windows-contents dist/vanteel-VERSION-windows-x86.zip
 
+The deb case unpacks the package into a scratch root (dpkg-deb -x), checks
+its layout, control fields and desktop entry, and starts the program from
+there, from an unrelated folder, with no --assets.
+
 The Windows case runs under Wine in the prefix that WINEPREFIX names; its
-server is shut down when the case ends. The windows-contents case checks the
+server is shut down when the case ends, and also runs the program from a
+folder with a name outside the ANSI code page. The windows-contents case checks the
 package and the DLLs its program imports without starting it, for a machine
 whose Wine cannot run that architecture.
 """
@@ -34,7 +40,7 @@ WINDOWS_SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "opengl32.dll"
 
 
 def version_in_name(package):
-    match = re.match(r"vanteel-([0-9]+\.[0-9]+\.[0-9]+)-", os.path.basename(package))
+    match = re.match(r"vanteel[-_]([0-9]+\.[0-9]+\.[0-9]+)[-_]", os.path.basename(package))
     expect(match, f"{os.path.basename(package)} does not carry a version")
     return match.group(1)
 
@@ -79,6 +85,53 @@ def case_linux(package, scratch):
     run_command_line_on_display(executable, ["--assets", os.path.join(top, "assets"), *FRAMES, "--screenshot", "frame.png"],
                    elsewhere)
     expect_nebula(os.path.join(elsewhere, "frame.png"))
+    # Without --assets too: the program finds ../assets/ beside itself.
+    run_command_line_on_display(executable, [*FRAMES, "--screenshot", "found.png"], elsewhere)
+    expect_nebula(os.path.join(elsewhere, "found.png"))
+
+
+# What the .deb installs under /usr besides the program.
+DEB_FILES = ["share/vanteel/Shaders.glsl", "share/applications/vanteel.desktop",
+             "share/icons/hicolor/scalable/apps/vanteel.svg", "share/doc/vanteel/copyright",
+             "share/doc/vanteel/README.md", "share/doc/vanteel/THIRD-PARTY.txt",
+             *(f"share/icons/hicolor/{size}x{size}/apps/vanteel.png" for size in (16, 24, 32, 48, 64, 128, 256))]
+
+
+def control_fields(package):
+    text = subprocess.run(["dpkg-deb", "-f", package], capture_output=True, check=True).stdout.decode()
+    return dict(re.findall(r"^([A-Za-z-]+): (.*)$", text, re.MULTILINE))
+
+
+def case_deb(package, scratch):
+    fields = control_fields(package)
+    expect(fields.get("Package") == "vanteel" and fields.get("Version") == version_in_name(package),
+           f"the control file says {fields.get('Package')} {fields.get('Version')}")
+    # dpkg-shlibdeps found the window and GL libraries the program links.
+    depends = fields.get("Depends", "")
+    for library in ("libglfw3", "libglew", "libc6"):
+        expect(library in depends, f"Depends lacks {library}: {depends!r}")
+    # A version of one of Debian's own rebuilds (+b1) is one Ubuntu's packages never reach.
+    expect("+b" not in depends, f"Depends names a Debian rebuild's version: {depends!r}")
+    print(f"Depends: {depends}; {os.path.getsize(package)} bytes, {fields.get('Installed-Size')} KiB installed")
+
+    root = os.path.join(scratch, "root")
+    subprocess.run(["dpkg-deb", "-x", package, root], check=True)
+    installed = sorted(os.path.relpath(os.path.join(folder, name), os.path.join(root, "usr"))
+                       for folder, _, names in os.walk(root) for name in names)
+    expect(os.listdir(root) == ["usr"], f"the package installs {os.listdir(root)}, not only usr/")
+    missing = sorted(set(["bin/vanteel", *DEB_FILES]) - set(installed))
+    expect(not missing, f"the package lacks {missing}")
+    expect(os.listdir(os.path.join(root, "usr", "bin")) == ["vanteel"], "usr/bin holds more than the program")
+    validation = subprocess.run(["desktop-file-validate", os.path.join(root, "usr/share/applications/vanteel.desktop")],
+                                capture_output=True)
+    expect(validation.returncode == 0 and not validation.stdout.strip(),
+           f"desktop-file-validate: {validation.stdout.decode(errors='replace')}")
+
+    elsewhere = os.path.join(scratch, "elsewhere")
+    os.mkdir(elsewhere)
+    executable = os.path.join(root, "usr", "bin", "vanteel")
+    run_command_line_on_display(executable, [*FRAMES, "--screenshot", "frame.png"], elsewhere)
+    expect_nebula(os.path.join(elsewhere, "frame.png"))
 
 
 def imported_dlls(executable):
@@ -97,6 +150,16 @@ def check_windows_program(package, scratch):
                              check=True).stdout.decode(errors="replace")
     expected_format = {"x86": "pei-i386", "x64": "pei-x86-64"}[re.search(r"-windows-(x86|x64)\.", package).group(1)]
     expect(f"file format {expected_format}" in headers, f"vanteel.exe is not {expected_format}: {headers.strip()}")
+    sections = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", executable], capture_output=True,
+                              check=True).stdout.decode(errors="replace")
+    expect(re.search(r"^\s*\d+\s+\.rsrc\s", sections, re.MULTILINE), "vanteel.exe has no resource section (.rsrc)")
+    with open(executable, "rb") as stream:
+        binary = stream.read()
+    for setting in (b"<activeCodePage", b">UTF-8</activeCodePage>", b">PerMonitorV2, PerMonitor</dpiAwareness>",
+                    b"<supportedOS"):
+        expect(setting in binary, f"vanteel.exe's manifest lacks {setting.decode()}")
+    # The version resource's strings are UTF-16.
+    expect("Vanteel particle demo".encode("utf-16-le") in binary, "vanteel.exe has no version information")
     dlls = imported_dlls(executable)
     expect(dlls, "objdump found no imported DLL at all")
     foreign = sorted(dll for dll in dlls if dll.lower() not in WINDOWS_SYSTEM_DLLS)
@@ -106,17 +169,30 @@ def check_windows_program(package, scratch):
 
 def case_windows(package, scratch):
     top, executable = check_windows_program(package, scratch)
+    # Started from its own folder, as a double click in Explorer does.
+    run_under_wine(executable, [*FRAMES, "--screenshot", "frame.png"], os.path.join(top, "bin"))
+    expect_nebula(os.path.join(top, "bin", "frame.png"))
 
+    # Moved into a folder whose name no ANSI code page holds and started from
+    # another such folder, without --assets: the program finds its effect file
+    # beside itself and writes the picture to a UTF-8 path given on the command line.
+    unusual = os.path.join(scratch, "Vantéel ✦ 粒子")
+    shutil.move(top, unusual)
+    elsewhere = os.path.join(scratch, "ailleurs ✦ 別の場所")
+    os.mkdir(elsewhere)
+    run_under_wine(os.path.join(unusual, "bin", "vanteel.exe"), [*FRAMES, "--screenshot", "image ✦.png"], elsewhere)
+    expect_nebula(os.path.join(elsewhere, "image ✦.png"))
+
+
+def run_under_wine(executable, arguments, working_directory):
     server, display_name = start_x_server()
     # The debugger channel carries the demo's diagnostics.
     environment = dict(os.environ, DISPLAY=display_name, WINEDEBUG="-all,+debugstr")
     # Wine's services outlive a run, and those of an earlier one know another display.
     stop_wine(environment)
     try:
-        # Started from its own folder, as a double click in Explorer does.
-        result = subprocess.run([WINE_RUN, executable, *FRAMES, "--screenshot", "frame.png"],
-                                cwd=os.path.join(top, "bin"), env=environment, capture_output=True,
-                                timeout=RUN_SECONDS)
+        result = subprocess.run([WINE_RUN, executable, *arguments], cwd=working_directory, env=environment,
+                                capture_output=True, timeout=RUN_SECONDS)
     except subprocess.TimeoutExpired:
         raise Failure(f"vanteel.exe still ran {RUN_SECONDS} s later")
     finally:
@@ -125,14 +201,13 @@ def case_windows(package, scratch):
         server.wait()
     expect(result.returncode == 0, f"vanteel.exe ended with status {result.returncode}: "
                                    f"{debug_writes(result.stderr.decode(errors='replace'))!r}")
-    expect_nebula(os.path.join(top, "bin", "frame.png"))
 
 
 def case_windows_contents(package, scratch):
     check_windows_program(package, scratch)
 
 
-CASES = {"linux": case_linux, "windows": case_windows, "windows-contents": case_windows_contents}
+CASES = {"linux": case_linux, "deb": case_deb, "windows": case_windows, "windows-contents": case_windows_contents}
 
 
 def main(arguments):

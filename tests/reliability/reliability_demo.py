@@ -10,11 +10,10 @@ import os
 import re
 import shutil
 import sys
-import tempfile
 
 import effect_file_variants as effects
 from checks import SKIPPED, Failure, expect
-from demo_runs import Run, Tree, XServer, run_environment
+from demo_runs import Run, Tree, XServer, not_found_line, run_environment, tried_beside
 from reliability_checks import expect_failure, expect_runs, run_case, version_line_then
 
 MISSING_FIRST_SOURCE = version_line_then(re.escape(effects.missing_message("Composite.VS")))
@@ -25,11 +24,15 @@ def real_text(real_effect_file):
         return stream.read()
 
 
-def run_demo(executable, prepare, check, prefix=(), display_name=None):
+def run_demo(executable, prepare, check, prefix=(), display_name=None, copy_program=False):
     """`prepare` lays out a scratch tree and returns the working directory;
-    `check` watches the run, on a private X server unless a display is named."""
+    `check` watches the run, on a private X server unless a display is named.
+    A copied program runs from the tree's bin/, so that the folders it
+    searches beside itself are the tree's, not the build's."""
     with Tree() as tree:
         working_directory = prepare(tree)
+        if copy_program:
+            executable = tree.program(executable)
         if display_name:
             check_run(executable, working_directory, run_environment(display_name, HOME=tree.root), prefix,
                       lambda run: check(None, run))
@@ -47,7 +50,7 @@ def check_run(executable, working_directory, environment, prefix, check):
         run.finish()
 
 
-def run_with_assets(executable, content, check, prefix=(), prepare=None):
+def run_with_assets(executable, content, check, prefix=(), prepare=None, copy_program=False):
     """The effect file at ../assets/Shaders.glsl holds the bytes given, or is
     left as `prepare` makes it."""
     def lay_out(tree):
@@ -57,7 +60,7 @@ def run_with_assets(executable, content, check, prefix=(), prepare=None):
         if prepare:
             prepare(tree)
         return working_directory
-    run_demo(executable, lay_out, check, prefix)
+    run_demo(executable, lay_out, check, prefix, copy_program=copy_program)
 
 
 def fails_with(pattern):
@@ -116,21 +119,16 @@ def case_directory(executable, real):
 
 def case_unreadable(executable, real):
     # It does not open, so the store falls back to Shaders in the working
-    # directory, which is not there either.
+    # directory and the folders beside the program, which hold none either;
+    # the message names every file tried. The program runs from the tree's bin/.
     if os.geteuid() != 0:
         return unreadable_for(executable, real, ())
     setpriv = shutil.which("setpriv")
     if not setpriv:
         print("skipped: running as root, which reads any file, and setpriv is missing to run as nobody")
         return SKIPPED
-    # nobody may not reach the build folder (under /root, say): it gets a copy.
-    copy_folder = tempfile.mkdtemp(prefix="vanteel-reliability-executable-")
-    try:
-        os.chmod(copy_folder, 0o755)
-        copy = shutil.copy(executable, copy_folder)
-        return unreadable_for(copy, real, (setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"))
-    finally:
-        shutil.rmtree(copy_folder)
+    # nobody may not reach the build folder (under /root, say), but reaches the tree's copy.
+    return unreadable_for(executable, real, (setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"))
 
 
 def unreadable_for(executable, real, prefix):
@@ -139,7 +137,11 @@ def unreadable_for(executable, real, prefix):
         for directory in ("assets", "run"):
             os.chmod(tree.path(directory), 0o777)
         os.chmod(tree.path("assets/Shaders.glsl"), 0)
-    run_with_assets(executable, real_text(real), fails_with(MISSING_FIRST_SOURCE), prefix, prepare)
+
+    def names_every_file_tried(screen, run):
+        tried = ["../assets/Shaders.glsl", "Shaders", *tried_beside(os.path.join(os.path.dirname(run.working_directory), "bin"))]
+        expect_failure(run, MISSING_FIRST_SOURCE + re.escape(not_found_line(tried)))
+    run_with_assets(executable, real_text(real), names_every_file_tried, prefix, prepare, copy_program=True)
 
 
 def case_garbage(executable, real):

@@ -143,6 +143,11 @@ class Tree:
         os.makedirs(path, exist_ok=True)
         return path
 
+    def program(self, executable, folder="bin"):
+        """A copy of the executable in the tree's folder named: the folders the
+        program searches beside itself are then the tree's own."""
+        return shutil.copy(executable, self.directory(folder))
+
     def remove(self):
         # Cases may have taken the permissions away that removing needs.
         for directory, subdirectories, _ in os.walk(self.root):
@@ -199,10 +204,26 @@ class Run:
             self.tree.remove()
 
 
+def not_found_line(tried):
+    """The line after the fatal message of a demo that found no effect file."""
+    return f"The effect file was looked for as {', '.join(tried)}; name its folder with --assets DIR\n"
+
+
+def tried_beside(bin_folder, separator="/"):
+    """The files the demo tries beside a program in bin_folder: ../assets/ and the data folder."""
+    parent = bin_folder.rsplit(separator, 1)[0]
+    return [separator.join([parent, "assets", "Shaders.glsl"]),
+            separator.join([parent, "share", "vanteel", "Shaders.glsl"])]
+
+
 def start_demo(executable, effect_file, display_name, arguments=(), prefix=(), **variables):
     """The executable in a tree of its own on the display named; the effect
-    file, if any, is ../assets/Shaders.glsl as seen from where it works."""
+    file, if any, is ../assets/Shaders.glsl as seen from where it works.
+    Without one the demo runs from a copy in the tree's bin/, so that no
+    effect file beside the build's executable is found either."""
     tree = Tree(effect_file)
+    if not effect_file:
+        executable = tree.program(executable)
     return Run(executable, tree.directory("run"), run_environment(display_name, **variables), prefix, arguments,
                tree)
 

@@ -1,147 +1,21 @@
 #!/usr/bin/env node
 'use strict';
-/* Loads the demo's page in headless Chromium (SwiftShader's WebGL2) the way a
- * visitor would, and checks what can be seen from outside: the console, the
- * canvas's pictures, the answers to the mouse and the keyboard, and what the
- * page shows when the run ends.
+/* Loads the demo's page in headless Chromium the way a visitor would, on a
+ * desktop's screen or a phone's, and checks what can be seen from outside:
+ * the console, the canvas's layout and pictures, the answers to the mouse,
+ * a finger and the keyboard, and what the page shows when the run ends.
  *
  *     node drive_page.js CASE SITE_FOLDER
  *
- * The site folder (index.html, vanteel.js, vanteel.wasm, assets/) is served
- * from a loopback port of its own; a case may hand the page another effect
- * file, or none. playwright-core comes from NODE_PATH. The startup case
- * leaves its screenshot of the nebula in the working folder (web_nebula.png).
- */
+ * The desktop case leaves its screenshot of the nebula in the working
+ * folder (web_nebula.png). */
 
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
-const { chromium } = require('playwright-core');
+const { Failure, expect, sleep, waitUntil, withBrowser, withPage } = require('./page_session.js');
 const { decodePng } = require('./png_pixels.js');
 
-const ChromiumArguments = [
-  '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-  '--disable-quic',
-];
-const CanvasSize = 1024;
-// Generous: SwiftShader on two shared cores draws a frame of the real effect
-// in about half a second.
-const StartupMilliseconds = 60000;
 const ProbeEffectFile = path.join(__dirname, 'probe_shaders.web.glsl');
-const ContentTypes = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.glsl': 'text/plain',
-};
-
-class Failure extends Error {}
-
-function expect(condition, message) {
-  if (!condition)
-    throw new Failure(message);
-}
-
-function sleep(milliseconds) {
-  return new Promise(resolve => setTimeout(resolve, milliseconds));
-}
-
-async function waitUntil(what, test, milliseconds = StartupMilliseconds) {
-  const deadline = Date.now() + milliseconds;
-  for (;;) {
-    const result = await test();
-    if (result)
-      return result;
-    expect(Date.now() < deadline, `${what}: not within ${milliseconds / 1000} s`);
-    await sleep(100);
-  }
-}
-
-// The site on 127.0.0.1; effectFile replaces assets/Shaders.glsl, and null
-// leaves it missing (404).
-function serve(site, effectFile) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://page').pathname);
-    let file = path.join(site, path.normalize(name));
-    if (name === '/assets/Shaders.glsl' && effectFile !== undefined)
-      file = effectFile;
-    else if (!file.startsWith(site + path.sep))
-      file = null;
-    if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404).end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': ContentTypes[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-class Page {
-  constructor(page) {
-    this.page = page;
-    this.messages = [];
-    page.on('console', message => this.messages.push({ type: message.type(), text: message.text() }));
-    page.on('pageerror', error => this.messages.push({ type: 'pageerror', text: error.message }));
-  }
-
-  async status() {
-    return this.page.textContent('#status');
-  }
-
-  async frame() {
-    const match = /\(frame (\d+)\)/.exec(await this.status());
-    return match ? Number(match[1]) : 0;
-  }
-
-  async failureShown() {
-    return this.page.$eval('#failure', failure => failure.hidden ? null : failure.textContent);
-  }
-
-  async waitForFrame(frame) {
-    await waitUntil(`frame ${frame}`, async () => {
-      const failure = await this.failureShown();
-      expect(failure === null, `the page shows a failure: ${failure}`);
-      return await this.frame() >= frame;
-    });
-  }
-
-  async waitForStop() {
-    await waitUntil('the page saying that the demo has stopped', async () => /has stopped/.test(await this.status()));
-  }
-
-  async canvasOrigin() {
-    const box = await this.page.locator('#canvas').boundingBox();
-    expect(box.width === CanvasSize && box.height === CanvasSize, `the canvas is ${box.width}x${box.height}`);
-    return box;
-  }
-
-  // The canvas as shown: { width, height, rgb }.
-  async canvasPicture() {
-    return decodePng(await this.page.locator('#canvas').screenshot());
-  }
-
-  consoleProblems() {
-    return this.messages.filter(message => ['error', 'warning', 'pageerror'].includes(message.type));
-  }
-
-  expectCleanConsole() {
-    const problems = this.consoleProblems();
-    expect(problems.length === 0, `the console shows problems: ${JSON.stringify(problems)}`);
-  }
-}
-
-async function withPage(site, { effectFile, query = '' }, check) {
-  const server = await serve(site, effectFile);
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ChromiumArguments });
-  try {
-    // Room around the canvas, for drags that leave it.
-    const page = new Page(await browser.newPage({ viewport: { width: 1280, height: 1150 } }));
-    await page.page.goto(`http://127.0.0.1:${server.address().port}/index.html${query}`);
-    await check(page);
-  } finally {
-    await browser.close();
-    server.close();
-  }
-}
 
 function pixelAt(picture, x, y) {
   const offset = (y * picture.width + x) * 3;
@@ -151,6 +25,7 @@ function pixelAt(picture, x, y) {
 const isGrey = ([red, green, blue]) => [red, green, blue].every(channel => channel >= 118 && channel <= 138);
 // The nebula's particles: blue to cyan while slow, amber and white when fast.
 const isParticle = ([red, green, blue]) => !isGrey([red, green, blue]) && Math.max(red, green, blue) > 140;
+const isWarm = ([red]) => red > 170;
 
 function share(picture, test, left = 0, top = 0, size = picture.width) {
   let count = 0;
@@ -160,17 +35,18 @@ function share(picture, test, left = 0, top = 0, size = picture.width) {
   return count / (size * size);
 }
 
-const isWarm = ([red]) => red > 170;
-
-// Where a circle about the centre crosses an arm most densely.
+// Where a circle about the centre crosses an arm most densely, in the
+// picture's pixels; the circle and the window looked at scale with it.
 function densestArmPoint(picture) {
+  const scale = picture.width / 1024;
+  const half = Math.round(20 * scale);
   let best = null;
   for (let degrees = 0; degrees < 360; degrees += 10) {
-    const x = Math.round(CanvasSize / 2 + 250 * Math.cos(degrees * Math.PI / 180));
-    const y = Math.round(CanvasSize / 2 + 250 * Math.sin(degrees * Math.PI / 180));
-    const density = share(picture, isParticle, x - 20, y - 20, 40);
+    const x = Math.round(picture.width / 2 + 250 * scale * Math.cos(degrees * Math.PI / 180));
+    const y = Math.round(picture.height / 2 + 250 * scale * Math.sin(degrees * Math.PI / 180));
+    const density = share(picture, isParticle, x - half, y - half, 2 * half);
     if (!best || density > best.density)
-      best = { x, y, density };
+      best = { x, y, half, density };
   }
   return best;
 }
@@ -186,6 +62,26 @@ function changedShare(before, after) {
   return changed / (before.width * before.height);
 }
 
+// Within the window's width, square, and drawn at the screen's own pixels.
+async function expectSharpLayout(page, cssSize) {
+  const layout = await page.layout();
+  expect(layout.x >= 0 && layout.x + layout.width <= layout.windowWidth,
+         `the canvas spans ${layout.x} to ${layout.x + layout.width} of a window ${layout.windowWidth} wide`);
+  expect(layout.width === cssSize && layout.height === cssSize,
+         `the canvas is laid out at ${layout.width}x${layout.height}, not ${cssSize} square`);
+  const device = Math.round(cssSize * layout.ratio);
+  expect(layout.bufferWidth === device && layout.bufferHeight === device,
+         `the canvas draws ${layout.bufferWidth}x${layout.bufferHeight} pixels over ${device} square device pixels`);
+  return layout;
+}
+
+// The arms cover about 15 % of the canvas in the first frames; an empty or
+// a black canvas shows none.
+async function expectNebula(page, what, picture) {
+  const particles = share(picture ?? await page.canvasPicture(), isParticle);
+  expect(particles > 0.1, `${what}: only ${(particles * 100).toFixed(1)} % of the canvas shows particles`);
+}
+
 // Escape, then no frame more: the picture stays as it was, and the page says so.
 async function expectEscapeStops(page) {
   await page.page.keyboard.press('Escape');
@@ -196,33 +92,51 @@ async function expectEscapeStops(page) {
   expect(first.rgb.equals(second.rgb), 'the picture still changes after Escape');
 }
 
-/* The real effect file: the driver's version line, a running nebula, a drag
- * that pulls the particles to the pointer, Escape, and a clean console. */
-async function caseStartup(page) {
+// Shown and hidden by F and by a tap or a click on it; shows the frame rate.
+async function expectFiguresToggle(page, press) {
+  const text = page.page.locator('#figures-text');
+  expect(/^[0-9.]+ fps, [0-9.]+ ms a frame/.test(await text.textContent()) && await text.isVisible(),
+         `the overlay shows ${JSON.stringify(await text.textContent())}`);
+  await page.page.keyboard.press('f');
+  expect(!await text.isVisible(), 'F left the figures shown');
+  await press(page.page.locator('#figures'));
+  expect(await text.isVisible(), 'the figures are still folded after a tap on them');
+}
+
+// The extension the browsers' tests use to take a context away and give it back.
+function loseContext(page, call) {
+  return page.page.evaluate(call => {
+    window.contextControl ??= document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');
+    window.contextControl[call]();
+  }, call);
+}
+
+/* The real effect file on the desktop: the driver's version line, the
+ * layout, a running nebula, the figures, a drag that pulls the particles to
+ * the pointer, a lost and restored context, Escape, starting again, and a
+ * clean console throughout. */
+async function caseDesktop(page) {
   await page.waitForFrame(3);
   expect(await page.page.title() === 'Vanteel', `the page's title is ${await page.page.title()}`);
   const versions = page.messages.filter(message => message.text.startsWith('OpenGL Version: '));
   expect(versions.length === 1 && /^OpenGL Version: OpenGL ES 3\.0 \(WebGL 2\.0/.test(versions[0].text),
          `the console's version lines: ${JSON.stringify(versions)}`);
-  const origin = await page.canvasOrigin();
-
-  const screenshot = await page.page.locator('#canvas').screenshot();
+  const screenshot = await page.canvasScreenshot();
   fs.writeFileSync('web_nebula.png', screenshot);
   const nebula = decodePng(screenshot);
-  const particles = share(nebula, isParticle);
-  expect(particles > 0.15, `only ${(particles * 100).toFixed(1)} % of the canvas shows particles`);
-  expect(isGrey(pixelAt(nebula, 8, 8)) && isGrey(pixelAt(nebula, CanvasSize - 8, CanvasSize - 8)),
+  await expectNebula(page, 'the first frames', nebula);
+  expect(isGrey(pixelAt(nebula, 8, 8)) && isGrey(pixelAt(nebula, nebula.width - 8, nebula.height - 8)),
          'the corners do not show the grey background');
-
-  const frame = await page.frame();
-  await page.waitForFrame(frame + 3);
+  await page.waitForFrame(await page.frame() + 3);
   expect(changedShare(nebula, await page.canvasPicture()) > 0.001, 'the nebula stands still');
+  const origin = await expectSharpLayout(page, 1024);
+  await expectFiguresToggle(page, figures => figures.click());
 
   // Held on an arm, the pointer pulls the particles around it together and
   // makes them glow white and amber, colours the undisturbed nebula's slow
   // particles never take.
   const onArm = densestArmPoint(nebula);
-  const warmNearPointer = picture => share(picture, isWarm, onArm.x - 20, onArm.y - 20, 40);
+  const warmNearPointer = picture => share(picture, isWarm, onArm.x - onArm.half, onArm.y - onArm.half, 2 * onArm.half);
   expect(warmNearPointer(nebula) < 0.01, `the arm at (${onArm.x}, ${onArm.y}) glows before any input`);
   await page.page.mouse.move(origin.x + onArm.x - 30, origin.y + onArm.y - 30);
   await page.page.mouse.down();
@@ -233,13 +147,36 @@ async function caseStartup(page) {
   expect(held > 0.2, `${(held * 100).toFixed(1)} % of the pixels around the pointer glow after a drag onto the arm`);
   await page.page.mouse.up();
 
+  // No frame while the context is away, the nebula again once it is back.
+  await loseContext(page, 'loseContext');
+  await waitUntil('the page saying the context is away', async () => /context away/.test(await page.status()));
+  const frameWhenLost = await page.frame();
+  await sleep(3000);
+  expect(await page.frame() === frameWhenLost, `frames went on without a context: ${await page.frame()}`);
+  await loseContext(page, 'restoreContext');
+  await page.waitForFrame(frameWhenLost + 3);
+  await expectNebula(page, 'three frames after the context came back');
+  expect(await page.status() === '', `the page still says: ${await page.status()}`);
+
+  // The full-screen control: the stage takes the screen and the demo goes on.
+  await page.page.click('#full-screen');
+  await waitUntil('the stage in full screen',
+                  () => page.page.evaluate(() => document.fullscreenElement?.id === 'stage'));
+  await page.waitForFrame(await page.frame() + 3);
+  await expectNebula(page, 'three frames into full screen');
+  await page.page.evaluate(() => document.exitFullscreen());
+
   await expectEscapeStops(page);
+  await page.page.click('#start-again');
+  expect(!/has stopped/.test(await page.status()), 'the page still says that the demo has stopped');
+  await page.waitForFrame(3);
+  await expectNebula(page, 'the first frames after starting again');
   page.expectCleanConsole();
 }
 
 /* The probe effect file: every mouse rule, read off the canvas. */
 async function caseInput(page) {
-  const origin = await page.canvasOrigin();
+  const origin = await page.layout();
   const mouse = page.page.mouse;
   const pointAt = (x, y) => mouse.move(origin.x + x, origin.y + y);
   const colourAt = async (x, y) => {
@@ -258,7 +195,7 @@ async function caseInput(page) {
     const found = await colourAt(x, y);
     expect(found === colour, `${what}: (${x}, ${y}) is ${found}, not ${colour}`);
   };
-  const centre = CanvasSize / 2;
+  const centre = origin.width / 2;
 
   await page.waitForFrame(1);
   await waitFor(centre, centre, 'blue', 'with no input mLoc is the centre and the button up');
@@ -290,11 +227,98 @@ async function caseInput(page) {
   await mouse.up();
   await waitFor(400, 800, 'blue', 'the release after a third press');
 
+  // The right button does nothing of its own, and the left one pressed
+  // while it is held is a press all the same.
+  await pointAt(500, 200);
+  await mouse.down({ button: 'right' });
+  await still(400, 800, 'blue', 'the right button pressed the left');
+  await mouse.down();
+  await waitFor(500, 200, 'red', 'the left button pressed while the right one is held');
+  await mouse.up();
+  await waitFor(500, 200, 'blue', 'the left button released while the right one is held');
+  await mouse.up({ button: 'right' });
+
   for (const key of ['q', 'Space', 'Enter'])
     await page.page.keyboard.press(key);
-  await still(400, 800, 'blue', 'a key other than Escape stopped the demo');
+  await still(500, 200, 'blue', 'a key other than Escape stopped the demo');
   await expectEscapeStops(page);
   page.expectCleanConsole();
+}
+
+/* The probe effect file on a phone, its site in a folder of the server: the
+ * layout at the screen's pixels, a finger that holds as the left button does
+ * while a second one changes nothing, a page that stays put under a drag,
+ * and the figures folded by a tap. */
+async function casePhoneInput(page) {
+  await page.waitForFrame(1);
+  const layout = await expectSharpLayout(page, 390);
+  await expectFiguresToggle(page, figures => figures.tap());
+  // Room to scroll, so that a drag the page let through would move it.
+  await page.page.addStyleTag({ content: 'body { padding-bottom: 3000px; }' });
+
+  const colourAt = async ([x, y]) => {
+    const rgb = pixelAt(await page.canvasPicture(), Math.round(x * layout.ratio), Math.round(y * layout.ratio));
+    if (rgb[0] > 200 && rgb[1] < 60 && rgb[2] < 60)
+      return 'red';
+    if (rgb[2] > 200 && rgb[0] < 60 && rgb[1] < 60)
+      return 'blue';
+    return isGrey(rgb) ? 'grey' : `rgb(${rgb})`;
+  };
+  const waitFor = (point, colour, what) =>
+    waitUntil(`${what}: (${point}) ${colour}`, async () => await colourAt(point) === colour);
+  const still = async (point, colour, what) => {
+    await page.waitForFrame(await page.frame() + 3);
+    const found = await colourAt(point);
+    expect(found === colour, `${what}: (${point}) is ${found}, not ${colour}`);
+  };
+  const onPage = ([x, y]) => [layout.x + x, layout.y + y];
+
+  const first = [100, 300], second = [280, 120], dragged = [150, 150];
+  await page.touch('touchStart', [onPage(first)]);
+  await waitFor(first, 'red', 'a finger down sets mLoc and mUp 0');
+  await page.touch('touchStart', [onPage(first), onPage(second)]);
+  await page.touch('touchMove', [onPage(first), onPage([300, 200])]);
+  await still(first, 'red', 'a second finger took the hold');
+  // A finger missing from the list has let go.
+  await page.touch('touchMove', [onPage(first)]);
+  await still(first, 'red', 'the second finger let go of the first one\'s hold');
+  // Upwards, as a finger scrolls a page.
+  for (let step = 1; step <= 3; step++)
+    await page.touch('touchMove', [onPage([first[0] + step * 50 / 3, first[1] - step * 50])]);
+  await waitFor(dragged, 'red', 'the finger dragged mLoc');
+  await page.touch('touchEnd', []);
+  await waitFor(dragged, 'blue', 'the finger let go');
+  const scrolled = await page.page.evaluate(() => [scrollY, visualViewport.scale]);
+  expect(scrolled[0] === 0 && scrolled[1] === 1, `the drag scrolled the page to ${scrolled[0]} at zoom ${scrolled[1]}`);
+  page.expectCleanConsole();
+}
+
+/* The real effect file on a phone: the same fixed-step run twice, the
+ * second started again from the page and with a finger held on an arm,
+ * which pulls the particles there together and makes them glow. */
+async function casePhone(site) {
+  await withPage(site, { profile: 'phone', query: '?fixed-step=16667&frames=24' }, async page => {
+    await page.waitForStop();
+    const untouched = await page.canvasPicture();
+    const onArm = densestArmPoint(untouched);
+    const layout = await page.layout();
+    const warmNearFinger = picture => share(picture, isWarm, onArm.x - onArm.half, onArm.y - onArm.half, 2 * onArm.half);
+    expect(warmNearFinger(untouched) < 0.01, `the arm at (${onArm.x}, ${onArm.y}) glows with no finger on it`);
+
+    await page.page.tap('#start-again');
+    await page.waitForFrame(1);
+    const finger = [layout.x + onArm.x / layout.ratio, layout.y + onArm.y / layout.ratio];
+    await page.touch('touchStart', [[finger[0] - 10, finger[1] - 10]]);
+    await page.touch('touchMove', [finger]);
+    await page.waitForStop();
+    const touched = await page.canvasPicture();
+    await page.touch('touchEnd', []);
+    const held = warmNearFinger(touched);
+    expect(held > 0.2, `${(held * 100).toFixed(1)} % of the pixels around the finger glow`);
+    const changed = changedShare(untouched, touched);
+    expect(changed > 0.01, `the finger changed only ${(changed * 100).toFixed(2)} % of the picture`);
+    page.expectCleanConsole();
+  });
 }
 
 /* No effect file: the page shows the demo's fatal message in place of the canvas. */
@@ -302,34 +326,53 @@ async function caseMissingEffect(page) {
   const expected = "Can't find vertex shader: Shaders.Composite.VS";
   const shown = await waitUntil('a failure shown on the page', () => page.failureShown());
   expect(shown === expected, `the page shows ${JSON.stringify(shown)}, not ${JSON.stringify(expected)}`);
-  expect(await page.page.$eval('#canvas', canvas => canvas.hidden), 'the canvas is still shown');
+  expect(await page.page.$eval('#stage', stage => stage.hidden), 'the canvas is still shown');
   expect(page.messages.some(message => message.type === 'error' && message.text.includes(expected)),
          'the console has no error naming the missing shader');
+  expect(await page.page.$eval('#start-again', button => button.hidden), 'a failed run offers to start again');
 }
 
-/* The query string as the command line: a frame limit, a refused value, and
- * the benchmark's figures as JSON on the console. */
+// The benchmark's JSON, once on the console, and the same on the page to download.
+async function benchmarkJson(page) {
+  const figures = page.consoleJson();
+  expect(figures.length === 1, `${figures.length} JSON messages on the console, not one`);
+  const downloaded = await page.page.$eval('#benchmark-download', link => fetch(link.href).then(file => file.text()));
+  expect(JSON.stringify(JSON.parse(downloaded)) === JSON.stringify(figures[0]),
+         'the page\'s download differs from the console\'s JSON');
+  return figures[0];
+}
+
+/* The query string as the command line: a frame limit, a refused value, an
+ * effect file that is not the site's, and the benchmark's figures on the
+ * page, of the demo and of the floor. */
 async function caseOptions(site) {
   await withPage(site, { query: '?frames=3&fixed-step=16667' }, async page => {
     await page.waitForStop();
     page.expectCleanConsole();
   });
-  await withPage(site, { query: '?frames=0' }, async page => {
+  await withBrowser(site, {}, async page => {
+    await page.open('?frames=0');
     const shown = await waitUntil('the refusal shown on the page', () => page.failureShown());
     expect(shown.startsWith('vanteel: --frames wants a whole number of frames above 0, not "0"; usage:'),
            `the page shows ${JSON.stringify(shown)}`);
+    // Only the names of the site's own effect files; an address, a path or
+    // another spelling is refused before the demo is even loaded.
+    for (const asked of ['http://127.0.0.1:9/Shaders.glsl', '//elsewhere.example/Shaders.glsl', '../assets/Shaders.glsl',
+                         'assets/Shaders.glsl', 'Floor', 'floor/', '']) {
+      page.requested.length = 0;
+      await page.open(`?assets=${encodeURIComponent(asked)}`);
+      const refusal = await waitUntil(`the refusal of ?assets=${asked}`, () => page.failureShown());
+      expect(refusal === `?assets= wants one of the effect files this site ships (demo, floor), not ${JSON.stringify(asked)}.`,
+             `?assets=${asked}: the page shows ${JSON.stringify(refusal)}`);
+      await sleep(500);
+      const fetched = page.requested.filter(address => !/^http:\/\/127\.0\.0\.1:\d+\/(index\.html\?|vanteel\.js$)/.test(address));
+      expect(fetched.length === 0, `?assets=${asked} fetched ${JSON.stringify(fetched)}`);
+    }
   });
+  let demoHash;
   await withPage(site, { query: '?benchmark=2&warmup=0.5&particles=100000&size=320x240' }, async page => {
     await page.waitForStop();
-    const figures = page.messages.map(message => {
-      try {
-        return JSON.parse(message.text);
-      } catch {
-        return null;
-      }
-    }).filter(figures => figures !== null && typeof figures === 'object');
-    expect(figures.length === 1, `${figures.length} JSON messages on the console, not one`);
-    const [json] = figures;
+    const json = await benchmarkJson(page);
     expect(json.frames > 0 && json.frameTimesMilliseconds.length === json.frames,
            `the JSON counts ${json.frames} frames and lists ${json.frameTimesMilliseconds.length}`);
     const total = json.frameTimesMilliseconds.reduce((sum, milliseconds) => sum + milliseconds, 0);
@@ -339,15 +382,33 @@ async function caseOptions(site) {
            `warm-up ${json.warmupSeconds}, complete ${json.complete}, renderer "${json.gl.renderer}"`);
     expect(json.particles === 100000 && json.window.width === 320 && json.window.height === 240,
            `the page ran ${json.particles} particles in ${json.window.width}x${json.window.height}`);
-    expect(page.messages.some(message => /^rate: [0-9.]+ frames per second, 1% low [0-9.]+/m.test(message.text)),
-           'no "rate:" line on the console');
+    // A size given is the drawing buffer's, laid out in its shape.
+    const layout = await page.layout();
+    expect(layout.bufferWidth === 320 && layout.bufferHeight === 240 && Math.abs(layout.width / layout.height - 4 / 3) < 0.01,
+           `?size=320x240 draws ${layout.bufferWidth}x${layout.bufferHeight} over ${layout.width}x${layout.height}`);
+    const rate = page.messages.find(message => /^rate: [0-9.]+ frames per second, 1% low [0-9.]+/m.test(message.text));
+    expect(rate, 'no "rate:" line on the console');
+    const shown = await page.page.textContent('#benchmark-figures');
+    expect(shown.includes(rate.text.trimEnd()) && await page.page.isVisible('#benchmark'),
+           `the page shows ${JSON.stringify(shown)}, not the console's "${rate.text}"`);
+    expect(await page.page.isVisible('#start-again'), 'the page offers no way to start again');
+    demoHash = json.effectFile.hash;
+    page.expectCleanConsole();
+  });
+  await withPage(site, { query: '?assets=floor&benchmark=1&warmup=0' }, async page => {
+    await page.waitForStop();
+    const json = await benchmarkJson(page);
+    expect(json.complete && json.effectFile.hash !== demoHash, `the floor's run measured the demo's effect file`);
     page.expectCleanConsole();
   });
 }
 
 const Cases = {
-  startup: site => withPage(site, {}, caseStartup),
+  desktop: site => withPage(site, {}, caseDesktop),
   input: site => withPage(site, { effectFile: ProbeEffectFile }, caseInput),
+  'phone-input': site => withPage(site, { profile: 'phone', effectFile: ProbeEffectFile, folder: '/demos/vanteel/' },
+                                  casePhoneInput),
+  phone: casePhone,
   'missing-effect': site => withPage(site, { effectFile: null }, caseMissingEffect),
   options: caseOptions,
 };

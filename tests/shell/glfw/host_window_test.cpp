@@ -38,7 +38,7 @@ static void recordRender()
 }
 
 static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender, nullptr,
-                              nullptr,   nullptr, nullptr, nullptr,      nullptr};
+                              nullptr,   nullptr, nullptr, nullptr,      nullptr,      nullptr};
 
 static void recordPresent() { calls.push_back("present"); }
 
