@@ -146,7 +146,7 @@ int main(int argc, char** argv)
     // The demo's executable gets the seconds as they were written.
     RunLength length = {"10", "2"}, scalingLength = {"3", "1"};
     std::string jsonPath = VANTEEL_BENCH_JSON;
-    BenchmarkSettings settings = {10, 2, 2, PassWarmupFrames, 100};
+    BenchmarkSettings settings = {10, 2, 2, PassWarmupFrames, 100, holdChildAllocatorThresholds()};
     ScalingSettings scalingSettings = {3, 1, 1};
     std::vector<int64_t> counts;
     for (int i = 1; i < argc; i += 2) {

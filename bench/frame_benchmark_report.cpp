@@ -96,6 +96,7 @@ std::string benchmarkTable(const std::string& renderer, const BenchmarkSettings&
                     double(demo.particles), settings.runs, settings.seconds, settings.warmupSeconds);
     table += format(" (%.0f demo and %.0f floor frames)\n", double(demo.wallMilliseconds.size()),
                     double(floor.wallMilliseconds.size()));
+    table += "every run with " + settings.childEnvironment + "\n";
     table += "ms per frame         demo median/min/max          floor median/min/max   demo/floor\n";
     table += tableRow("wall", demo.wallMilliseconds, floor.wallMilliseconds);
     table += tableRow("first frame", demo.firstFrameMilliseconds, floor.firstFrameMilliseconds);
@@ -181,6 +182,7 @@ std::string benchmarkJson(const std::string& renderer, const BenchmarkSettings& 
                    double(demo.particles), settings.runs, settings.seconds, settings.warmupSeconds);
     json += format("  \"pass_warmup_frames\": %.0f,\n  \"pass_frames\": %.0f,\n", settings.passWarmupFrames,
                    settings.passFrames);
+    json += "  \"child_environment\": \"" + jsonEscaped(settings.childEnvironment) + "\",\n";
     json += "  \"demo\": " + jsonPipeline(demo) + ",\n  \"floor\": " + jsonPipeline(floor) + ",\n";
     json += "  \"demo_over_floor\": {\"frame\": " + ratioText(demo.wallMilliseconds, floor.wallMilliseconds, "null") +
         ", \"first_frame\": " + ratioText(demo.firstFrameMilliseconds, floor.firstFrameMilliseconds, "null");

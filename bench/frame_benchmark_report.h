@@ -31,6 +31,7 @@ struct BenchmarkSettings {
     double seconds, warmupSeconds; // of each run of the demo's executable
     int runs;
     int passWarmupFrames, passFrames;
+    std::string childEnvironment; // what the benchmark set for every run
 };
 
 // How the cost grows with the work: both pipelines again at several particle

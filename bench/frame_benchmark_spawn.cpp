@@ -25,6 +25,22 @@ static std::string fileText(const std::string& path)
     std::exit(1);
 }
 
+// glibc's malloc moves its mmap and trim thresholds to the sizes it sees freed.
+// The software renderer allocates and frees buffers of megabytes every frame,
+// and where the thresholds happen to settle decides whether each frame hands
+// that memory back to the kernel and faults it in again: a floor run took
+// 290 ms a frame or 95 ms on the same points, from that alone. Fixed
+// thresholds (the highest mmap threshold glibc takes, and no trimming) give
+// both pipelines the same allocator in every run.
+std::string holdChildAllocatorThresholds()
+{
+    const std::string fixed = "glibc.malloc.mmap_threshold=33554432:glibc.malloc.trim_threshold=2147483647";
+    const char* before = std::getenv("GLIBC_TUNABLES");
+    const std::string tunables = before && *before ? std::string(before) + ":" + fixed : fixed;
+    setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
+    return "GLIBC_TUNABLES=" + tunables;
+}
+
 ChildRun runChild(const std::vector<std::string>& arguments, const std::string& directory)
 {
     const std::string outputPath = directory + "/stdout.txt", errorPath = directory + "/stderr.txt";

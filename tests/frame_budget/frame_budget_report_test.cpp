@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 // Guards the benchmark's statistics: an off-by-one median, unsorted
-// samples, and a ratio made up where the floor measured nothing.
+// samples, a ratio made up where the floor measured nothing, and runs whose
+// allocator setting the report leaves out.
 TEST(FrameBenchmarkReport, SpreadIsTheMedianMinimumAndMaximumOfUnsortedSamples)
 {
     Spread odd = spreadOf({5, 1, 3});
@@ -25,15 +26,18 @@ TEST(FrameBenchmarkReport, RatiosAreOfMediansAndAbsentWhereTheFloorMeasuredNothi
         demo.passMilliseconds[pass] = {2};
         floor.passMilliseconds[pass] = {pass == SimulationPass ? 0.0 : 1.0};
     }
-    std::string json = benchmarkJson("renderer \"x\"", {10, 2, 1, 10, 3}, demo, floor, {3, 1, 1}, {});
+    std::string json =
+        benchmarkJson("renderer \"x\"", {10, 2, 1, 10, 3, "GLIBC_TUNABLES=a=1"}, demo, floor, {3, 1, 1}, {});
     EXPECT_NE(json.find("\"frame\": 1.818"), std::string::npos) << json;
     EXPECT_NE(json.find("\"gpu_simulation\": null"), std::string::npos) << json;
     EXPECT_NE(json.find("\"gpu_particles\": 2.000"), std::string::npos) << json;
     EXPECT_NE(json.find("\"renderer\": \"renderer \\\"x\\\"\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"child_environment\": \"GLIBC_TUNABLES=a=1\""), std::string::npos) << json;
 
     EXPECT_NE(json.find("\"scaling\": null"), std::string::npos) << json;
-    std::string table = benchmarkTable("r", {10, 2, 1, 10, 3}, demo, floor, {3, 1, 1}, {});
+    std::string table = benchmarkTable("r", {10, 2, 1, 10, 3, "GLIBC_TUNABLES=a=1"}, demo, floor, {3, 1, 1}, {});
     EXPECT_NE(table.find("1.818"), std::string::npos) << table;
+    EXPECT_NE(table.find("\nevery run with GLIBC_TUNABLES=a=1\n"), std::string::npos) << table;
     EXPECT_EQ(table.find("scaling"), std::string::npos) << table;
 }
 
@@ -74,7 +78,8 @@ TEST(FrameBenchmarkReport, ScalingGivesEachCountsMediansAndRatioAndEachPipelines
         {1400000, {40, 42}, {30, 20}},
         {2800000, {70}, {50}},
     };
-    std::string json = benchmarkJson("r", {10, 2, 1, 10, 3}, PipelineFigures(), PipelineFigures(), {3, 1, 2}, points);
+    std::string json =
+        benchmarkJson("r", {10, 2, 1, 10, 3, ""}, PipelineFigures(), PipelineFigures(), {3, 1, 2}, points);
     for (const char* expected : {
              "\"runs\": 2,\n    \"seconds\": 3.000,\n    \"warmup_seconds\": 1.000",
              "{\"particles\": 100000, \"demo_frames\": 3, \"floor_frames\": 3, \"demo_ms\": 15.0000, "
@@ -86,11 +91,12 @@ TEST(FrameBenchmarkReport, ScalingGivesEachCountsMediansAndRatioAndEachPipelines
          })
         EXPECT_NE(json.find(expected), std::string::npos) << expected << " in\n" << json;
 
-    std::string table = benchmarkTable("r", {10, 2, 1, 10, 3}, PipelineFigures(), PipelineFigures(), {3, 1, 2}, points);
+    std::string table =
+        benchmarkTable("r", {10, 2, 1, 10, 3, ""}, PipelineFigures(), PipelineFigures(), {3, 1, 2}, points);
     EXPECT_NE(table.find("  2800000     70.000     50.000   1.400"), std::string::npos) << table;
     EXPECT_NE(table.find("demo 20.375, floor 14.854"), std::string::npos) << table;
 
     std::string one =
-        benchmarkJson("r", {10, 2, 1, 10, 3}, PipelineFigures(), PipelineFigures(), {3, 1, 1}, {points.front()});
+        benchmarkJson("r", {10, 2, 1, 10, 3, ""}, PipelineFigures(), PipelineFigures(), {3, 1, 1}, {points.front()});
     EXPECT_NE(one.find("\"demo_fit\": null,\n    \"floor_fit\": null"), std::string::npos) << one;
 }
