@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
-static CommandLine parse(std::initializer_list<const char*> arguments)
+static CommandLine parse(const std::vector<const char*>& arguments)
 {
     std::vector<const char*> argv = {"vanteel"};
-    argv.insert(argv.end(), arguments);
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
     return parseCommandLine(int(argv.size()), argv.data());
 }
 
@@ -83,9 +82,7 @@ TEST(CommandLine, TheSmallestAndLargestValueOfEveryNumberAreAccepted)
         {{"--benchmark", "--warmup", "604800"}, 0, 0, 10, 604800},
     };
     for (const Accepted& row : accepted) {
-        std::vector<const char*> argv = {"vanteel"};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        CommandLine line = parse(row.arguments);
         const std::string given = std::string(row.arguments[0]) + " " + row.arguments.back();
         ASSERT_EQ(line.action, CommandLineAction::Run) << given << ": " << line.problem;
         EXPECT_EQ(line.options.frameLimit, row.frames) << given;
@@ -119,9 +116,7 @@ TEST(CommandLine, WindowParticleAndRecordingOptionsReachTheRun)
         {{"--record", "frames", "--fixed-step", "1000"}, 0, 0, 0, Default, 1000},
     };
     for (const Accepted& row : accepted) {
-        std::vector<const char*> argv = {"vanteel"};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        CommandLine line = parse(row.arguments);
         const std::string given = std::string(row.arguments[0]) + " " + row.arguments.back();
         ASSERT_EQ(line.action, CommandLineAction::Run) << given << ": " << line.problem;
         EXPECT_EQ(line.options.width, row.width) << given;
@@ -194,9 +189,7 @@ TEST(CommandLine, MistakesAreRefusedWithWhatWasWrong)
         {{"--watch=yes"}, "--watch takes no value"},
     };
     for (const Mistake& mistake : mistakes) {
-        std::vector<const char*> argv = {"vanteel"};
-        argv.insert(argv.end(), mistake.arguments.begin(), mistake.arguments.end());
-        CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+        CommandLine line = parse(mistake.arguments);
         EXPECT_EQ(line.action, CommandLineAction::UsageError) << mistake.named;
         EXPECT_NE(line.problem.find(mistake.named), std::string::npos) << line.problem;
     }
