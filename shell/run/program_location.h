@@ -9,10 +9,11 @@
 std::string executableDirectory();
 
 // The folders beside an installed program where its effect file may be, in
-// the order they are searched, each ending in "/": ../assets/ (the download
-// package's layout) and the install layout's data folder, which dataFromBin
-// names relative to the program's folder ("../share/vanteel"). None when the
-// program's folder is not known. "/" and, on Windows, "\" separate folders.
+// the order they are searched, each ending in a separator: ../assets/ (the
+// download package's layout) and the install layout's data folder, which
+// dataFromBin names relative to the program's folder ("../share/vanteel").
+// None when the program's folder is not known. On Windows "/" and "\" both
+// separate the folders given, and the answer has "\" throughout.
 std::vector<std::string> installedEffectDirectories(const std::string& executableDirectory,
                                                     const std::string& dataFromBin);
 

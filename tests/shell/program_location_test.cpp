@@ -28,7 +28,7 @@ TEST(InstalledEffectDirectories, ARootStaysARoot)
 }
 
 #else
-TEST(InstalledEffectDirectories, WindowsFoldersKeepTheirBackslashes)
+TEST(InstalledEffectDirectories, WindowsFoldersComeWithBackslashes)
 {
     EXPECT_EQ(installedEffectDirectories("C:\\Program Files\\Vanteel\\bin", "../share/vanteel"),
               (Folders {"C:\\Program Files\\Vanteel\\assets\\", "C:\\Program Files\\Vanteel\\share\\vanteel\\"}));
@@ -36,7 +36,7 @@ TEST(InstalledEffectDirectories, WindowsFoldersKeepTheirBackslashes)
               (Folders {"C:\\assets\\", "C:\\share\\vanteel\\"}));
     // A "/" in the program's folder separates folders as well.
     EXPECT_EQ(installedEffectDirectories("D:/games/vanteel/bin", "../share/vanteel"),
-              (Folders {"D:/games/vanteel\\assets\\", "D:/games/vanteel\\share\\vanteel\\"}));
+              (Folders {"D:\\games\\vanteel\\assets\\", "D:\\games\\vanteel\\share\\vanteel\\"}));
 }
 #endif
 
