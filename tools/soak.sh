@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the demo for a long stretch under storms of random mouse input on a
 # private X server: it must keep presenting frames without an OpenGL error,
-# keep the memory it owns flat after the warm-up, and still end with
+# keep the memory it owns flat after a warm-up round, and still end with
 # status 0 on Escape. The seed is printed, so a failing storm can be replayed.
 #   usage: tools/soak.sh EXECUTABLE [SECONDS (300)] [SEED]
 set -euo pipefail
