@@ -37,6 +37,8 @@ const float MaxSpeed = 9.0;
 // machine) the next step is seconds or minutes long, and integrated as given
 // it would throw every particle off screen.
 const float MaxTimeStep = 0.1;
+// The same in the units of Time, which runs at a fifth of TimeStep's pace.
+const float MaxClockStep = MaxTimeStep / 5.0;
 
 uint hash(uint x)
 {
@@ -107,8 +109,8 @@ vec3 birthPlace(uint id, uint bits)
 }
 
 // The seed's three hashes give all the random numbers a birth needs, and one
-// more, handed back in spare, for the part of its first life a particle has
-// already lived.
+// more, handed back in spare, for the part of a life a particle has already
+// lived when it is born at start-up or after a gap.
 void spawn(uint id, uint seed, out vec3 position, out vec3 velocity, out float spare)
 {
     uint a = hash(seed);
@@ -135,10 +137,15 @@ void main()
     // many particles in lockstep pays for a call whenever any of them takes it.
     bool unborn = BirthTime == 0.0 && Position == vec3(0.0) && Velocity == vec3(0.0);
     if (unborn || Time - BirthTime > lifetime) {
+        // A life that ended longer ago than the longest step ran out inside
+        // a gap (a stall, a suspended machine, a hidden page). Reborn at age
+        // zero with all the others it would be faded out, and they would live
+        // in lockstep ever after, so it too starts part-way through its life.
+        bool missed = Time - BirthTime - lifetime > MaxClockStep;
         uint seed = unborn ? firstBirthSeed(id) : rebirthSeed(id, Time);
         float lived;
         spawn(id, seed, position, velocity, lived);
-        birthTime = unborn ? Time - lifetime * lived : Time;
+        birthTime = unborn || missed ? Time - lifetime * lived : Time;
     }
 
     // Left alone, velocities relax towards the orbit, plus a gentle ripple.

@@ -9,6 +9,7 @@
 #include <GLFW/glfw3.h>
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <fstream>
 #include <iomanip>
@@ -494,6 +495,36 @@ TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
     EXPECT_GT(beforeStall, 1024 * 1024 / 20) << "a normal frame should show the nebula";
     EXPECT_GT(afterStall, beforeStall / 3) << "covered pixels before the stall: " << beforeStall;
     EXPECT_LT(afterStall, beforeStall * 3) << "covered pixels before the stall: " << beforeStall;
+}
+
+// Guards the frames that all follow a gap: every particle's life ends inside
+// each 40 s step, and reborn at age zero they would all be faded out (an
+// empty window) and from then on live and fade in lockstep. Each must start
+// part-way through its new life instead, as at first birth.
+TEST_P(FrameTest, FramesFortySecondsApartShowTheNebulaWithLivesOfEveryAge)
+{
+    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
+    initialise();
+    runFrames(30, 16667);
+    const long atSixtyHertz = coveredPixels();
+    runFrames(4, 40000000);
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    const long afterGaps = coveredPixels();
+    EXPECT_GT(atSixtyHertz, 1024 * 1024 / 20) << "a normal frame should show the nebula";
+    EXPECT_GT(afterGaps, atSixtyHertz / 3) << "covered pixels at 60 Hz: " << atSixtyHertz;
+
+    const auto time = static_cast<float>(sceneState().time);
+    std::vector<ParticleVertex> particles =
+        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
+    std::vector<float> ages;
+    for (size_t index = 0; index < particles.size(); index += 101)
+        ages.push_back(time - particles[index].birthTime);
+    std::sort(ages.begin(), ages.end());
+    const float lowQuartile = ages[ages.size() / 4], highQuartile = ages[ages.size() * 3 / 4];
+    // Lives last 0.35 to 0.9 units: ages spread over them, none past the end.
+    EXPECT_LT(lowQuartile, 0.2f) << "ages from " << ages.front() << " to " << ages.back();
+    EXPECT_GT(highQuartile - lowQuartile, 0.15f) << "ages from " << ages.front() << " to " << ages.back();
+    EXPECT_LT(ages.back(), 0.9f) << "a particle outlived the longest life";
 }
 
 struct SeedProbe {
