@@ -14,4 +14,6 @@ seed=${3:-$RANDOM}
 [ -x "$executable" ] || { echo "soak: no executable at $executable" >&2; exit 2; }
 
 echo "soak: $seconds s, seed $seed"
-PYTHONPATH="$root/tests/support" exec /usr/bin/python3 "$root/tests/reliability/reliability_soak.py" soak "$seconds" "$executable" "$root/assets/Shaders.glsl" "$seed"
+probe="$(dirname "$executable")/reliability_heap_probe.so"
+[ -f "$probe" ] || { echo "soak: no heap probe at $probe; build the linux preset first" >&2; exit 2; }
+PYTHONPATH="$root/tests/support" exec /usr/bin/python3 "$root/tests/reliability/reliability_soak.py" soak "$seconds" "$executable" "$probe" "$root/assets/Shaders.glsl" "$seed"

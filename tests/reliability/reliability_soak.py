@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Long runs of the real demo under streams of mouse input.
 
-    reliability_soak.py soak SECONDS EXECUTABLE REAL_EFFECT_FILE [SEED]
+    reliability_soak.py soak SECONDS EXECUTABLE HEAP_PROBE REAL_EFFECT_FILE [SEED]
     reliability_soak.py drag FRAMES EXECUTABLE REAL_EFFECT_FILE
 
 soak: presses, drags, double clicks and releases at random places inside and
 outside the window, many per frame, then a press held and dragged everywhere;
-twice, the first round as the warm-up, the second held to the very end. The
-demo must keep presenting frames, never report an OpenGL error, keep the
-memory it owns flat after the warm-up, and still end with status 0 on Escape.
+a round of both to warm up, then rounds of as many frames each, measured. The
+demo must keep presenting frames, never report an OpenGL error, end with
+status 0 on Escape, and its heap (read each frame by HEAP_PROBE, preloaded)
+must not grow in every measured round: a leak grows in each, a working set
+that settles at a new level in one.
 
 drag: a scripted drag, round and round, until the demo has presented FRAMES
 frames; meant for a build under the address and leak sanitizers, whose
@@ -16,8 +18,8 @@ reports would end the run with a non-zero status and text on standard error.
 """
 
 import math
+import os
 import random
-import re
 import subprocess
 import sys
 import time
@@ -26,25 +28,33 @@ from checks import Failure, expect
 from demo_runs import CLIENT_SIZE, STARTUP_SECONDS, Run, Tree, XServer, describe_status, run_environment
 from reliability_checks import FrameCounter, escape_ends_quietly, run_case
 
-# Owned memory may move this much once warm (kB).
-OWNED_TOLERANCE_KB = 1024
-# Each round of the run: a storm, then a press held for as long again.
-ROUNDS = 2
+# Rounds of the run after the warm-up, each a storm then a press held for
+# as many frames again.
+MEASURED_ROUNDS = 4
+# Growth of the heap by this much per frame in every measured round is a
+# leak; a leak of 4 KiB a frame is four times as much.
+LEAK_KB_PER_FRAME = 1.0
+# The software renderer's working set grows with the particles it draws, by
+# tens of megabytes between rounds at the full count, and its frames slow to
+# a few a second: a leak of a few kilobytes a frame would drown in both.
+# The demo's own code takes the same paths at any count.
+SOAK_PARTICLES = 20000
+# Fewer frames than this a phase would make rounds too short to tell apart.
+MIN_PHASE_FRAMES = 10
 # Longest time without a new frame before the demo counts as hung.
 STALL_SECONDS = 20
 # Pointer targets reach this far beyond each edge of the window.
 OUTSIDE_MARGIN = 200
 
 
-def owned_kb(process):
-    """Anonymous and shared pages, resident or swapped out: where a leak grows.
-    Not VmRSS: its file-backed part, the libraries' code (some 65 MB under
-    the software renderer), shrinks and grows back as the kernel reclaims
-    page cache for other work on the machine."""
-    with open(f"/proc/{process.pid}/status") as status:
-        text = status.read()
-    return sum(int(re.search(rf"^{field}:\s+(\d+) kB", text, re.MULTILINE).group(1))
-               for field in ("RssAnon", "RssShmem", "VmSwap"))
+def heap_log(path):
+    """(frame, bytes in use) the heap probe has written so far; a line it is
+    still writing is left for the next read."""
+    if not os.path.exists(path):
+        return []
+    with open(path) as log:
+        lines = log.read().split("\n")[:-1]
+    return [tuple(int(field) for field in line.split()) for line in lines]
 
 
 class Pointer:
@@ -107,98 +117,138 @@ def storm_step(pointer):
 
 
 class Watch:
-    """Frames and owned memory over the run."""
+    """The demo's frames, seen as damage to its window, and its end."""
 
     def __init__(self, counter, run):
         self.counter, self.run = counter, run
-        self.samples = []
-        self.started = time.monotonic()
-        self.last_frame_count, self.last_frame_time = 0, self.started
+        self.last_frame_count, self.last_frame_time = 0, time.monotonic()
 
-    def look(self, warm):
-        status = self.run.process.poll()
-        if status is not None:
-            raise Failure(f"the demo ended with {describe_status(status)}; standard error:\n{self.run.stderr()}")
-        frames = self.counter.poll()
-        now = time.monotonic()
-        if frames > self.last_frame_count:
-            self.last_frame_count, self.last_frame_time = frames, now
-        expect(now - self.last_frame_time < STALL_SECONDS,
-               f"no new frame for {STALL_SECONDS} s (after {frames} frames)")
-        if warm:
-            self.samples.append((now - self.started, owned_kb(self.run.process)))
-
-
-def check_owned_memory(samples):
-    """Samples are (seconds into the run, kB). A failure tells a leak (steady
-    growth) from a single jump, and when the largest jump came."""
-    expect(len(samples) >= 10, f"only {len(samples)} memory samples after the warm-up")
-    sizes = [size for _, size in samples]
-    low, high = min(sizes), max(sizes)
-    print(f"soak: owned memory after warm-up {low}..{high} kB over {len(samples)} samples")
-    jump, at = max((later[1] - earlier[1], later[0]) for earlier, later in zip(samples, samples[1:]))
-    expect(high - low <= OWNED_TOLERANCE_KB,
-           f"owned memory moved by {high - low} kB after the warm-up (from {sizes[0]} to {sizes[-1]} kB; "
-           f"the largest single step, {jump} kB, came {at:.0f} s into the run)")
+    def look(self):
+        """The frames presented so far, once at least one more than last time."""
+        while True:
+            status = self.run.process.poll()
+            if status is not None:
+                raise Failure(f"the demo ended with {describe_status(status)}; standard error:\n{self.run.stderr()}")
+            frames = self.counter.poll()
+            now = time.monotonic()
+            if frames > self.last_frame_count:
+                self.last_frame_count, self.last_frame_time = frames, now
+                return frames
+            expect(now - self.last_frame_time < STALL_SECONDS,
+                   f"no new frame for {STALL_SECONDS} s (after {frames} frames)")
+            time.sleep(0.005)
 
 
-def with_running_demo(executable, real_effect_file, body):
+def check_heap(samples, rounds):
+    """samples are (frame, bytes in use) from the heap probe, rounds the
+    frames the measured rounds start and end at. Each round is read at its
+    median, untouched by a frame's odd peak; a leak raises the median in
+    every round, a working set that settles at a new level, however late,
+    in one at most."""
+    medians, lengths = [], []
+    for first, last in zip(rounds, rounds[1:]):
+        sizes = sorted(size for frame, size in samples if first < frame <= last)
+        expect(sizes, f"the heap probe saw no frame between frames {first} and {last}")
+        medians.append(sizes[len(sizes) // 2])
+        lengths.append(last - first)
+    expect(len(medians) >= 3, f"only {len(medians)} measured rounds; growth in every round needs three")
+    growth = [(later - earlier) / 1024 / length for earlier, later, length in zip(medians, medians[1:], lengths[1:])]
+    described = ", ".join(f"{rate:.2f}" for rate in growth)
+    print(f"soak: heap in use by round {[median // 1024 for median in medians]} kB over {lengths} frames, "
+          f"growth {described} kB per frame")
+    expect(min(growth) < LEAK_KB_PER_FRAME, f"the heap grew in every measured round: {described} kB per frame")
+
+
+def with_running_demo(executable, real_effect_file, body, heap_probe=None, arguments=()):
+    """body(screen, run, window, heap log) with the demo running; the heap
+    log is written only when a heap probe is given."""
     with Tree(real_effect_file) as tree, XServer() as server:
-        run = Run(executable, tree.path("run"), run_environment(server.display_name, HOME=tree.root))
+        environment = run_environment(server.display_name, HOME=tree.root)
+        log = tree.path("heap.log")
+        if heap_probe:
+            preloaded = [os.path.abspath(heap_probe)] + environment.get("LD_PRELOAD", "").split()
+            environment.update(LD_PRELOAD=" ".join(preloaded), VANTEEL_HEAP_LOG=log)
+        run = Run(executable, tree.path("run"), environment, arguments=arguments)
         try:
             window = server.screen.window_named("Vanteel", run)
-            body(server.screen, run, window)
+            body(server.screen, run, window, log)
         finally:
             # A press left down would outlive the demo on this server only.
             run.finish()
 
 
-def case_soak(seconds, executable, real_effect_file, seed="1"):
+def case_soak(seconds, executable, heap_probe, real_effect_file, seed="1"):
     seconds = float(seconds)
     generator = random.Random(int(seed))
 
-    def soak(screen, run, window):
+    def soak(screen, run, window, log):
         counter = FrameCounter(screen, window)
         counter.wait_for(1, STARTUP_SECONDS, run)
         watch = Watch(counter, run)
         pointer = Pointer(screen, window, generator)
-        started = time.monotonic()
-        stretch = seconds / (2 * ROUNDS)
-        steps = 0
-        # The first round is the warm-up. The software renderer's working
-        # memory follows the picture, and particles pulled into a vortex for
-        # seconds need megabytes more than any storm draws: only a round of
-        # each kind before the measuring tells its high-water mark from a leak.
-        for round_number in range(ROUNDS):
-            warm = round_number > 0
-            storm_until = started + (2 * round_number + 1) * stretch
-            while time.monotonic() < storm_until:
-                storm_step(pointer)
-                steps += 1
-                watch.look(warm)
+        batches = 0
 
-            # Pressed inside, then dragged everywhere, in bursts far faster than frames.
+        # Input is paced to the demo's frames, a batch each, so that a slow
+        # machine never queues events for it faster than it takes them.
+        def storm(until):
+            nonlocal batches
+            frames = watch.look()
+            while not until(frames):
+                storm_step(pointer)
+                batches += 1
+                frames = watch.look()
+            return frames
+
+        def hold(until):
+            # Pressed inside, then dragged everywhere, a burst of moves a frame.
             pointer.up()
             pointer.move(CLIENT_SIZE // 2, CLIENT_SIZE // 2)
             pointer.down()
             pointer.send()
-            while time.monotonic() < storm_until + stretch:
+            frames = watch.look()
+            while not until(frames):
                 for _ in range(40):
                     pointer.move(*pointer.random_place())
                 pointer.send()
-                watch.look(warm)
-        print(f"soak: {steps} input batches in {ROUNDS} rounds, {counter.poll()} frames in all, seed {seed}")
-        check_owned_memory(watch.samples)
+                frames = watch.look()
+            return frames
+
+        def probed_frames():
+            probed = heap_log(log)
+            expect(probed, "the heap probe wrote nothing: is it preloaded, and does the demo clear depth?")
+            return probed[-1][0]
+
+        # The warm-up lasts as long in time as each measured round will. The
+        # software renderer's working set follows the picture, and a vortex
+        # held for seconds needs megabytes more than any storm: only a round
+        # of both before the measuring tells its high-water mark from a leak.
+        # Its frames, seen as damage, set the length of the measured rounds,
+        # so that all are equal in frames however fast this machine draws.
+        phase = seconds / (2 * (MEASURED_ROUNDS + 1))
+        started = watch.look()
+        storm_end = time.monotonic() + phase
+        storm(lambda frames: time.monotonic() >= storm_end)
+        hold_end = time.monotonic() + phase
+        warmed = hold(lambda frames: time.monotonic() >= hold_end)
+        phase_frames = max(MIN_PHASE_FRAMES, (warmed - started) // 2)
+        rounds, seen = [probed_frames()], warmed
+        for _ in range(MEASURED_ROUNDS):
+            middle = storm(lambda frames: frames >= seen + phase_frames)
+            seen = hold(lambda frames: frames >= middle + phase_frames)
+            rounds.append(probed_frames())
+        print(f"soak: {batches} storm batches, {MEASURED_ROUNDS} measured rounds after {rounds[0]} frames "
+              f"of warm-up, {rounds[-1]} frames in all, seed {seed}")
+        check_heap(heap_log(log), rounds)
         # Escape with the button still held.
         escape_ends_quietly(screen, run, window)
 
-    with_running_demo(executable, real_effect_file, soak)
+    with_running_demo(executable, real_effect_file, soak, heap_probe, ["--particles", str(SOAK_PARTICLES)])
 
 
 def case_drag(frames, executable, real_effect_file):
     frames = int(frames)
 
-    def drag(screen, run, window):
+    def drag(screen, run, window, _):
         counter = FrameCounter(screen, window)
         pointer = Pointer(screen, window, random.Random(0))
         centre = CLIENT_SIZE // 2

@@ -342,14 +342,23 @@ async function benchmarkJson(page) {
   return figures[0];
 }
 
-/* The query string as the command line: a frame limit, a refused value, an
- * effect file that is not the site's, and the benchmark's figures on the
- * page, of the demo and of the floor. */
+/* The query string as the command line: a frame limit at two fixed steps,
+ * a refused value, an effect file that is not the site's, and the
+ * benchmark's figures on the page, of the demo and of the floor. */
 async function caseOptions(site) {
-  await withPage(site, { query: '?frames=3&fixed-step=16667' }, async page => {
-    await page.waitForStop();
-    page.expectCleanConsole();
-  });
+  // Frames 40 s apart, as after a stall, end every life inside each step:
+  // the particles must still show, not all be reborn at once and faded out.
+  const shown = {};
+  for (const step of [16667, 40000000]) {
+    await withPage(site, { query: `?frames=3&fixed-step=${step}` }, async page => {
+      await page.waitForStop();
+      shown[step] = share(await page.canvasPicture(), isParticle);
+      page.expectCleanConsole();
+    });
+  }
+  expect(shown[40000000] > shown[16667] / 3,
+         `frames 40 s apart show particles on ${(shown[40000000] * 100).toFixed(1)} % of the canvas, ` +
+         `frames 1/60 s apart on ${(shown[16667] * 100).toFixed(1)} %`);
   await withBrowser(site, {}, async page => {
     await page.open('?frames=0');
     const shown = await waitUntil('the refusal shown on the page', () => page.failureShown());
