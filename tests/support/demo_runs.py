@@ -286,11 +286,6 @@ def colour_name(rgb):
     return f"rgb{rgb}"
 
 
-def changed_pixels(before, after):
-    return sum(1 for offset in range(0, len(before), 4)
-               if max(abs(before[offset + channel] - after[offset + channel]) for channel in range(3)) > 24)
-
-
 def block_brightness(capture, size=32, step=4):
     """The mean brightness (0 to 255) of each size x size block of a window-sized
     capture, from every step-th pixel of every step-th row."""
