@@ -8,12 +8,11 @@ Prints how long each good save took to reach the screen.
 
 import os
 import sys
-import time
 
 import effect_file_variants as effects
 from checks import expect, outcome
-from demo_checks import escape_ends_with_status_0, wait_for_frames
-from demo_runs import CLIENT_SIZE, STARTUP_SECONDS, colour_name, run_on_private_display, start_demo
+from demo_checks import escape_ends_with_status_0, wait_for_frames, wait_until
+from demo_runs import CLIENT_SIZE, colour_name, run_on_private_display, start_demo
 
 # The frame a reload happens in shows its outcome; two more allow for buffering.
 SETTLE_FRAMES = 3
@@ -67,33 +66,23 @@ class Session:
                   if colour_name((middle[offset + 2], middle[offset + 1], middle[offset])) != "grey")
         return lit > len(samples) // 4
 
-    def wait_until(self, condition, what):
-        """Seconds from now until condition() holds; the demo must keep running."""
-        started = time.monotonic()
-        while not condition():
-            expect(self.demo.process.poll() is None,
-                   f"the demo ended with status {self.demo.process.returncode} while waiting for {what}")
-            expect(time.monotonic() - started < STARTUP_SECONDS, f"{what}: not within {STARTUP_SECONDS} s")
-            time.sleep(0.02)
-        return time.monotonic() - started
-
     def save_and_see(self, content, condition, what, write=None):
         (write or self.save)(content)
-        self.latencies.append((what, self.wait_until(condition, what)))
+        self.latencies.append((what, wait_until(condition, self.demo, what)))
 
     def save_broken(self, content, reason, what, write=None):
         """A broken save: the reason appears, and the picture stays as it was."""
         before = self.colour()
         printed = len(self.demo.stderr())
         (write or self.save)(content)
-        self.wait_until(lambda: reason in self.demo.stderr()[printed:], f"{what}: {reason!r} on standard error")
+        wait_until(lambda: reason in self.demo.stderr()[printed:], self.demo, f"{what}: {reason!r} on standard error")
         wait_for_frames(self.screen, self.demo, self.window, SETTLE_FRAMES, what)
         expect(self.colour() == before, f"{what}: the picture changed from {before} to {self.colour()}")
 
 
 def case_edit_session(screen, demo, original):
     session = Session(screen, demo)
-    session.wait_until(session.shows_nebula, "the nebula at start-up")
+    wait_until(session.shows_nebula, demo, "the nebula at start-up")
     printed = demo.stderr()
 
     session.save_and_see(solid_composite(original, (1, 0, 0)), lambda: session.colour() == "red", "a red composite")

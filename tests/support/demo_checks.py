@@ -19,14 +19,17 @@ def check_window_placement(screen, window):
 
 
 def wait_until(condition, run, what, found=None, seconds=STARTUP_SECONDS):
-    """Until condition() holds, looked at again and again; the demo must keep
-    running. The ceiling only ends a run that hangs; found() says what was
-    seen instead."""
-    deadline = time.monotonic() + seconds
+    """Seconds from now until condition() holds, looked at again and again;
+    the demo must keep running. The ceiling only ends a run that hangs;
+    found() says what was seen instead."""
+    started = time.monotonic()
     while not condition():
-        expect(run.process.poll() is None, f"the demo ended with status {run.process.returncode} while waiting for {what}")
-        expect(time.monotonic() < deadline, f"{what}: not within {seconds} s" + (f", {found()}" if found else ""))
+        expect(run.process.poll() is None,
+               f"the demo ended with status {run.process.returncode} while waiting for {what}")
+        expect(time.monotonic() - started < seconds,
+               f"{what}: not within {seconds} s" + (f", {found()}" if found else ""))
         time.sleep(0.02)
+    return time.monotonic() - started
 
 
 # The real effect's moving particles change the band across the window's
