@@ -14,11 +14,11 @@ import os
 import re
 import subprocess
 import sys
-import time
 
 from checks import expect, outcome
-from demo_checks import (check_window_placement, escape_ends_with_status_0, expect_drag_changes,
-                         only_escape_ends, probe_double_click, probe_press_and_move)
+from demo_checks import (DRAG_STEP, check_window_placement, escape_ends_with_status_0, expect_drag_changes,
+                         SETTLE_FRAMES, Probe, only_escape_ends, probe_double_click, probe_press_and_move,
+                         wait_for_frames)
 from demo_runs import (CLIENT_SIZE, EXIT_SECONDS, distinct_colours, headless_environment, not_found_line, press_escape,
                        run_on_private_display, start_demo, tried_beside)
 
@@ -39,6 +39,7 @@ def run_probe_checks(screen, demo, window):
     probe.wait_for(400, 800, "red", "a third press starts over as a press")
     demo.xdotool("mouseup", 1)
     probe.wait_for(400, 800, "blue", "the release after a third press")
+    return probe
 
 
 def case_startup(screen, demo):
@@ -48,7 +49,7 @@ def case_startup(screen, demo):
     check_window_placement(screen, window)
     expect("OpenGL Version: " in demo.stderr(), "no 'OpenGL Version: ' line on standard error")
     left, top = screen.origin_of(window)
-    time.sleep(2)
+    wait_for_frames(screen, demo, window, 2, "the first frames")
     picture = screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
     expect(distinct_colours(picture) > 1, "the window shows a single colour")
     expect_drag_changes(screen, demo, window)
@@ -58,8 +59,8 @@ def case_startup(screen, demo):
 def case_input(screen, demo):
     """The probe effect file: every mouse rule, read off the screen."""
     window = screen.window_named("Vanteel", demo)
-    run_probe_checks(screen, demo, window)
-    only_escape_ends(screen, demo, window, ("q", "space", "Return", "alt+F4", "ctrl+c"))
+    probe = run_probe_checks(screen, demo, window)
+    only_escape_ends(probe, window, ("q", "space", "Return", "alt+F4", "ctrl+c"))
 
 
 def case_close(screen, demo):
@@ -91,14 +92,14 @@ def expect_cut_short(demo, how, screenshot_missed):
 
 def case_destroy(screen, demo):
     window = screen.window_named("Vanteel", demo)
-    time.sleep(1)
+    Probe(screen, demo, window).wait_for_frames(SETTLE_FRAMES, "frames before the window is destroyed")
     demo.xdotool("windowclose", window.id)
     expect_cut_short(demo, "destroying the window", screenshot_missed=True)
 
 
 def case_escape_mid_benchmark(screen, demo):
     window = screen.window_named("Vanteel", demo)
-    time.sleep(1)
+    Probe(screen, demo, window).wait_for_frames(SETTLE_FRAMES, "frames before Escape")
     press_escape(screen, demo, window)
     expect_cut_short(demo, "Escape", screenshot_missed=False)
     expect(os.path.isfile(os.path.join(demo.working_directory, "end.png")), "Escape left no screenshot")
@@ -122,7 +123,7 @@ CASES = {
     "escape-mid-benchmark": case_escape_mid_benchmark,
     "missing-effect": case_missing_effect,
 }
-CASE_ARGUMENTS = {"destroy": CUT_SHORT_RUN, "escape-mid-benchmark": CUT_SHORT_RUN}
+CASE_ARGUMENTS = {"startup": DRAG_STEP, "destroy": CUT_SHORT_RUN, "escape-mid-benchmark": CUT_SHORT_RUN}
 
 
 def case_no_display(executable):

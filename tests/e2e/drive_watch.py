@@ -8,26 +8,19 @@ Prints how long each good save took to reach the screen.
 
 import os
 import sys
-import time
 
 import effect_file_variants as effects
 from checks import expect, outcome
-from demo_checks import escape_ends_with_status_0
+from demo_checks import escape_ends_with_status_0, wait_for_frames, wait_until
 from demo_runs import CLIENT_SIZE, colour_name, run_on_private_display, start_demo
 
-# A save must be on screen well within this, even on llvmpipe with two cores.
-SAVE_SECONDS = 10
-
-
-# Frames are counted by the window's middle rows, which show the moving
-# particles in every composite here: the shipped one, and the solid ones,
-# whose band across the middle shows them.
-BAND_TOP, BAND_HEIGHT = CLIENT_SIZE // 2 - 16, 32
 # The frame a reload happens in shows its outcome; two more allow for buffering.
 SETTLE_FRAMES = 3
 
 
 def solid_composite(text, rgb):
+    """The effect with a composite of one colour but for a band across the
+    middle, whose particles show each frame."""
     red, green, blue = rgb
     body = (f"in vec2 vTexCoord;\nout vec4 FragColor;\nuniform sampler2D ParticlesSampler;\n"
             f"void main() {{\n"
@@ -43,7 +36,8 @@ class Session:
     def __init__(self, screen, demo):
         self.screen, self.demo = screen, demo
         self.effect_file = demo.tree.path("assets", "Shaders.glsl")
-        self.left, self.top = screen.origin_of(screen.window_named("Vanteel", demo))
+        self.window = screen.window_named("Vanteel", demo)
+        self.left, self.top = screen.origin_of(self.window)
         self.latencies = []
 
     def save(self, content):
@@ -72,42 +66,23 @@ class Session:
                   if colour_name((middle[offset + 2], middle[offset + 1], middle[offset])) != "grey")
         return lit > len(samples) // 4
 
-    def band(self):
-        return self.screen.capture(self.left, self.top + BAND_TOP, CLIENT_SIZE, BAND_HEIGHT)
-
-    def wait_for_frames(self, count, what):
-        """Until the window has shown count new frames, each seen as a change of the band."""
-        for _ in range(count):
-            shown = self.band()
-            self.wait_until(lambda: self.band() != shown, f"{what}: {count} frames")
-
-    def wait_until(self, condition, what):
-        """Seconds from now until condition() holds; the demo must keep running."""
-        started = time.monotonic()
-        while not condition():
-            expect(self.demo.process.poll() is None,
-                   f"the demo ended with status {self.demo.process.returncode} while waiting for {what}")
-            expect(time.monotonic() - started < SAVE_SECONDS, f"{what}: not within {SAVE_SECONDS} s")
-            time.sleep(0.02)
-        return time.monotonic() - started
-
     def save_and_see(self, content, condition, what, write=None):
         (write or self.save)(content)
-        self.latencies.append((what, self.wait_until(condition, what)))
+        self.latencies.append((what, wait_until(condition, self.demo, what)))
 
     def save_broken(self, content, reason, what, write=None):
         """A broken save: the reason appears, and the picture stays as it was."""
         before = self.colour()
         printed = len(self.demo.stderr())
         (write or self.save)(content)
-        self.wait_until(lambda: reason in self.demo.stderr()[printed:], f"{what}: {reason!r} on standard error")
-        self.wait_for_frames(SETTLE_FRAMES, what)
+        wait_until(lambda: reason in self.demo.stderr()[printed:], self.demo, f"{what}: {reason!r} on standard error")
+        wait_for_frames(self.screen, self.demo, self.window, SETTLE_FRAMES, what)
         expect(self.colour() == before, f"{what}: the picture changed from {before} to {self.colour()}")
 
 
 def case_edit_session(screen, demo, original):
     session = Session(screen, demo)
-    session.wait_until(session.shows_nebula, "the nebula at start-up")
+    wait_until(session.shows_nebula, demo, "the nebula at start-up")
     printed = demo.stderr()
 
     session.save_and_see(solid_composite(original, (1, 0, 0)), lambda: session.colour() == "red", "a red composite")
@@ -128,7 +103,7 @@ def case_edit_session(screen, demo, original):
     session.save_and_see(solid_composite(original, (0, 0, 1)), lambda: session.colour() == "blue",
                          "a save's second step, writing", session.write_in_place)
 
-    escape_ends_with_status_0(screen, demo, screen.window_named("Vanteel", demo))
+    escape_ends_with_status_0(screen, demo, session.window)
     for what, seconds in session.latencies:
         print(f"save to screen, {what}: {seconds * 1000:.0f} ms")
 

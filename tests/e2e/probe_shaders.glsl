@@ -1,7 +1,10 @@
 // An effect file that makes the mouse state readable from the screen: the
 // first particle sits at "mLoc" and is drawn as a 16-pixel square, red while
-// the button is held ("mUp" 0) and blue while it is up; every other particle
-// is drawn nowhere. The rest of the window shows the grey background.
+// the button is held ("mUp" 0) and blue while it is up. The second counts
+// the frames simulated, modulo 256, in its BirthTime, and is drawn as a
+// 16-pixel square at the left edge's middle, red with that count as its green
+// channel: the tests wait on frames by reading it. Every other particle is
+// drawn nowhere. The rest of the window shows the grey background.
 
 -- tf.VS
 in vec3 Position;
@@ -18,8 +21,9 @@ uniform float mUp;
 void main()
 {
     bool probe = gl_VertexID == 0;
+    bool counter = gl_VertexID == 1;
     vPosition = probe ? mLoc : vec3(0.0);
-    vBirthTime = probe ? mUp : -1.0;
+    vBirthTime = probe ? mUp : counter ? mod(floor(max(BirthTime, 0.0)) + 1.0, 256.0) : -1.0;
     vVelocity = Position + vec3(BirthTime) + Velocity;
 }
 
@@ -28,6 +32,7 @@ in vec3 Position;
 in float BirthTime;
 
 out float gBirthTime;
+out float gCounter;
 
 uniform mat4 ModelviewProjection;
 
@@ -35,6 +40,7 @@ void main()
 {
     gl_Position = ModelviewProjection * vec4(Position, 1.0);
     gBirthTime = BirthTime;
+    gCounter = gl_VertexID == 1 ? 1.0 : 0.0;
 }
 
 -- Particle.GS
@@ -42,18 +48,22 @@ layout(points) in;
 layout(triangle_strip, max_vertices = 4) out;
 
 in float gBirthTime[];
+in float gCounter[];
 out vec3 fColour;
 
 void main()
 {
     if (gBirthTime[0] < 0.0)
         return;
+    bool counter = gCounter[0] > 0.5;
+    vec4 centre = counter ? vec4(-1.0 + 8.0 / 512.0, 0.0, 0.0, 1.0) : gl_in[0].gl_Position;
     // 8 pixels either way in a 1024-pixel window.
-    vec2 halfSize = vec2(8.0 / 512.0) * gl_in[0].gl_Position.w;
-    fColour = gBirthTime[0] < 0.5 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 0.0, 1.0);
+    vec2 halfSize = vec2(8.0 / 512.0) * centre.w;
+    fColour = counter ? vec3(1.0, gBirthTime[0] / 255.0, 0.0)
+                      : gBirthTime[0] < 0.5 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 0.0, 1.0);
     for (int corner = 0; corner < 4; ++corner) {
         vec2 side = vec2(corner % 2 == 0 ? -1.0 : 1.0, corner < 2 ? -1.0 : 1.0);
-        gl_Position = gl_in[0].gl_Position + vec4(side * halfSize, 0.0, 0.0);
+        gl_Position = centre + vec4(side * halfSize, 0.0, 0.0);
         EmitVertex();
     }
     EndPrimitive();

@@ -4,7 +4,7 @@ saves, and the mouse rules as the probe effect file draws them."""
 
 import time
 
-from checks import Failure, expect
+from checks import expect
 from demo_runs import (CLIENT_SIZE, SCREEN_HEIGHT, SCREEN_WIDTH, STARTUP_SECONDS, changed_blocks, colour_name,
                        press_escape, read_png)
 
@@ -18,9 +18,47 @@ def check_window_placement(screen, window):
     expect((left, top) == expected, f"the window is at {(left, top)}, not centred at {expected}")
 
 
-# Both pictures compared, with a drag between them and without, are this far
-# apart: the drag takes about 2 s, and its vortex needs a moment to show.
-DRAG_SPAN_SECONDS = 3.5
+def wait_until(condition, run, what, found=None, seconds=STARTUP_SECONDS):
+    """Seconds from now until condition() holds, looked at again and again;
+    the demo must keep running. The ceiling only ends a run that hangs;
+    found() says what was seen instead."""
+    started = time.monotonic()
+    while not condition():
+        expect(run.process.poll() is None,
+               f"the demo ended with status {run.process.returncode} while waiting for {what}")
+        expect(time.monotonic() - started < seconds,
+               f"{what}: not within {seconds} s" + (f", {found()}" if found else ""))
+        time.sleep(0.02)
+    return time.monotonic() - started
+
+
+# The real effect's moving particles change the band across the window's
+# middle in every frame, and in every composite the watch's tests save.
+BAND_TOP, BAND_HEIGHT = CLIENT_SIZE // 2 - 16, 32
+
+
+def wait_for_frames(screen, run, window, count, what):
+    """Until the window has shown count new frames, each seen as a change of
+    the band (at least count: two frames between two looks count once)."""
+    left, top = screen.origin_of(window)
+
+    def band():
+        return screen.capture(left, top + BAND_TOP, CLIENT_SIZE, BAND_HEIGHT)
+
+    for frame in range(1, count + 1):
+        shown = band()
+        wait_until(lambda: band() != shown, run, f"{what}: frame {frame} of {count}")
+
+
+# The real effect at a fixed step, so that each frame moves the particles as
+# far however long it took to draw: the drag and the idle nebula it is
+# compared with are measured over the same number of frames.
+DRAG_STEP = ["--fixed-step", "20000"]
+# A press and four moves with the button held, each for as many frames, then
+# the vortex left to show after the release.
+HOLD_FRAMES = 3
+RELEASED_FRAMES = 5
+DRAG_FRAMES = 5 * HOLD_FRAMES + RELEASED_FRAMES
 # Of the 1,024 blocks of 32x32 pixels: the idle nebula moves the brightness of
 # a few, a drag that does nothing no more, a drag that stirs it some 200 to 300.
 DRAG_BLOCKS = 50
@@ -28,27 +66,25 @@ DRAG_BLOCKS = 50
 
 def expect_drag_changes(screen, run, window):
     """A slow drag with the button held changes the picture's shapes far more
-    than the nebula changes them on its own, measured first over as long."""
+    than the nebula changes them on its own, measured first over as many
+    frames. The run must have DRAG_STEP among its arguments."""
     left, top = screen.origin_of(window)
 
     def capture():
         return screen.capture(left, top, CLIENT_SIZE, CLIENT_SIZE)
 
     before = capture()
-    time.sleep(DRAG_SPAN_SECONDS)
+    wait_for_frames(screen, run, window, DRAG_FRAMES, "the idle nebula")
     idle = changed_blocks(before, capture())
 
     before = capture()
-    started = time.monotonic()
     run.xdotool("mousemove", "--sync", left + 300, top + 300, "mousedown", 1)
     for x, y in ((350, 320), (420, 380), (500, 430), (600, 500)):
-        time.sleep(0.4)
+        wait_for_frames(screen, run, window, HOLD_FRAMES, "the drag")
         run.xdotool("mousemove", "--sync", left + x, top + y)
+    wait_for_frames(screen, run, window, HOLD_FRAMES, "the drag")
     run.xdotool("mouseup", 1)
-    dragging = time.monotonic() - started
-    expect(dragging < DRAG_SPAN_SECONDS - 0.5,
-           f"the drag took {dragging:.1f} s, too long to compare with {DRAG_SPAN_SECONDS} s without one")
-    time.sleep(DRAG_SPAN_SECONDS - dragging)
+    wait_for_frames(screen, run, window, RELEASED_FRAMES, "the vortex after the drag")
     dragged = changed_blocks(before, capture())
     expect(dragged > idle + DRAG_BLOCKS, f"a drag changed {dragged} blocks of the picture, the nebula alone {idle}")
 
@@ -59,12 +95,12 @@ def escape_ends_with_status_0(screen, run, window):
     expect(status == 0, f"Escape ended the demo with status {status}")
 
 
-def only_escape_ends(screen, run, window, other_keys):
-    """The other keys leave the demo running; Escape then ends it with status 0."""
-    run.xdotool("key", *other_keys)
-    time.sleep(1)
-    expect(run.process.poll() is None, "a key other than Escape ended the demo")
-    escape_ends_with_status_0(screen, run, window)
+def only_escape_ends(probe, window, other_keys):
+    """The other keys leave the demo running for frames after them; Escape then
+    ends it with status 0. The run shows the probe effect file."""
+    probe.run.xdotool("key", *other_keys)
+    probe.wait_for_frames(SETTLE_FRAMES, f"frames after {', '.join(other_keys)}")
+    escape_ends_with_status_0(probe.screen, probe.run, window)
 
 
 def is_grey(rgb, offset):
@@ -86,30 +122,51 @@ def expect_nebula(png, size=(CLIENT_SIZE, CLIENT_SIZE)):
     return rgb
 
 
+# The frame that takes in an input and the one being drawn while it came,
+# then one to spare.
+SETTLE_FRAMES = 3
+# Where the probe effect file shows how many frames it has simulated.
+COUNTER_X, COUNTER_Y = 8, CLIENT_SIZE // 2
+
+
 class Probe:
     """Reads the probe effect file's picture: a square at "mLoc", red while
-    the button is held and blue while it is up, on grey."""
+    the button is held and blue while it is up, on grey, and the count of
+    frames modulo 256 as the green of a red square at the left edge."""
 
     def __init__(self, screen, run, window):
         self.screen, self.run = screen, run
         self.left, self.top = screen.origin_of(window)
-        self.settle_seconds = 1.0
 
     def colour_at(self, x, y):
         return colour_name(self.screen.pixel(self.left + x, self.top + y))
 
+    def frame(self):
+        """The count of frames shown, modulo 256; None before the first."""
+        red, green, blue = self.screen.pixel(self.left + COUNTER_X, self.top + COUNTER_Y)
+        return green if red > 200 and blue < 60 else None
+
+    def frames_since(self, first):
+        shown = self.frame()
+        return 0 if shown is None else (shown - first) % 256
+
+    def wait_for_frames(self, count, what):
+        """Until count more frames have been shown than when it was called."""
+        wait_until(lambda: self.frame() is not None, self.run, f"{what}: the first frame",
+                   lambda: f"the frame counter at ({COUNTER_X}, {COUNTER_Y}) shows "
+                           f"rgb{self.screen.pixel(self.left + COUNTER_X, self.top + COUNTER_Y)}")
+        first = self.frame()
+        wait_until(lambda: self.frames_since(first) >= count, self.run, what,
+                   lambda: f"{self.frames_since(first)} of {count} frames shown")
+
     def wait_for(self, x, y, colour, what):
-        deadline = time.monotonic() + STARTUP_SECONDS
-        while time.monotonic() < deadline:
-            if self.colour_at(x, y) == colour:
-                return
-            expect(self.run.process.poll() is None, f"the demo ended while waiting for {what}")
-            time.sleep(0.05)
-        raise Failure(f"{what}: ({x}, {y}) is {self.colour_at(x, y)}, not {colour}")
+        wait_until(lambda: self.colour_at(x, y) == colour, self.run, f"{what}: ({x}, {y}) {colour}",
+                   lambda: f"it is {self.colour_at(x, y)}")
 
     def still(self, x, y, colour, what):
-        """For things that must not change: waits several frames first."""
-        time.sleep(self.settle_seconds)
+        """For things that must not change: checked once the frames that take
+        in the input before it have been shown."""
+        self.wait_for_frames(SETTLE_FRAMES, what)
         found = self.colour_at(x, y)
         expect(found == colour, f"{what}: ({x}, {y}) is {found}, not {colour}")
 
@@ -131,11 +188,8 @@ def probe_press_and_move(screen, run, window):
     probe.still(centre, centre, "blue", "movement with the button up changed the picture")
 
     probe.point_at(300, 400)
-    started = time.monotonic()
     run.xdotool("mousedown", 1)
     probe.wait_for(300, 400, "red", "a press sets mLoc and mUp 0")
-    # Frames under test take about this long to show an input.
-    probe.settle_seconds = min(max(3 * (time.monotonic() - started), 0.5), 5.0)
     expect(probe.colour_at(centre, centre) == "grey", "the square stayed at the centre after the press")
 
     probe.point_at(700, 650)

@@ -1,9 +1,7 @@
 #include "gl_fixture.h"
+#include "test_display.h"
 
 #include <GLFW/glfw3.h>
-
-#include <chrono>
-#include <thread>
 
 std::string contextKindName(const testing::TestParamInfo<ContextKind>& info)
 {
@@ -19,16 +17,8 @@ static void recordGlfwError(int, const char* description) { lastGlfwError = desc
 void GlTest::SetUp()
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_NO_FATAL_FAILURE(startGlfwOnTestDisplay());
     glfwSetErrorCallback(recordGlfwError);
-    // Under parallel ctest, Xvfb now and then refuses a connection that the
-    // next attempt gets; a display that is really absent fails every time.
-    int initialised = GLFW_FALSE;
-    for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
-        if (attempt > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        initialised = glfwInit();
-    }
-    ASSERT_EQ(initialised, GLFW_TRUE) << lastGlfwError << " (GL tests need a display: run them under xvfb-run)";
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     if (GetParam() == ContextKind::Core) {

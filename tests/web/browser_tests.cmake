@@ -8,6 +8,6 @@ foreach(case desktop input phone-input phone missing-effect options)
   # One browser at a time: the software renderer keeps both cores busy, and
   # the checks wait on its frame rate.
   set_tests_properties(web.${case} PROPERTIES
-    TIMEOUT 300 RESOURCE_LOCK vanteel_browser LABELS web
+    TIMEOUT 600 RESOURCE_LOCK vanteel_browser LABELS web
     ENVIRONMENT NODE_PATH=${CMAKE_BINARY_DIR}/node_modules)
 endforeach()

@@ -12,10 +12,12 @@
 
 const fs = require('fs');
 const path = require('path');
-const { Failure, expect, sleep, waitUntil, withBrowser, withPage } = require('./page_session.js');
+const { Failure, animationFrames, expect, sleep, waitUntil, withBrowser, withPage } = require('./page_session.js');
 const { decodePng } = require('./png_pixels.js');
 
 const ProbeEffectFile = path.join(__dirname, 'probe_shaders.web.glsl');
+// For what must not happen: the animation frames watched for a frame the demo should not draw.
+const WatchedFrames = 30;
 
 function pixelAt(picture, x, y) {
   const offset = (y * picture.width + x) * 3;
@@ -87,7 +89,7 @@ async function expectEscapeStops(page) {
   await page.page.keyboard.press('Escape');
   await page.waitForStop();
   const first = await page.canvasPicture();
-  await sleep(2000);
+  await animationFrames(page.page, WatchedFrames);
   const second = await page.canvasPicture();
   expect(first.rgb.equals(second.rgb), 'the picture still changes after Escape');
 }
@@ -151,7 +153,7 @@ async function caseDesktop(page) {
   await loseContext(page, 'loseContext');
   await waitUntil('the page saying the context is away', async () => /context away/.test(await page.status()));
   const frameWhenLost = await page.frame();
-  await sleep(3000);
+  await animationFrames(page.page, WatchedFrames);
   expect(await page.frame() === frameWhenLost, `frames went on without a context: ${await page.frame()}`);
   await loseContext(page, 'restoreContext');
   await page.waitForFrame(frameWhenLost + 3);

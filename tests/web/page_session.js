@@ -21,9 +21,9 @@ const Profiles = {
   desktop: { viewport: { width: 1280, height: 1024 }, deviceScaleFactor: 1 },
   phone: { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
 };
-// Generous: SwiftShader on two shared cores draws a frame of the real effect
-// in about half a second.
-const StartupMilliseconds = 60000;
+// A ceiling, generous: SwiftShader on two shared cores draws a frame of the
+// real effect in about half a second, and slower beside other work.
+const StartupMilliseconds = 120000;
 const ContentTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.glsl': 'text/plain',
 };
@@ -37,6 +37,15 @@ function expect(condition, message) {
 
 function sleep(milliseconds) {
   return new Promise(resolve => setTimeout(resolve, milliseconds));
+}
+
+// Resolves once the browser has run count animation frames: as many frames
+// as the demo, were it still running, would have drawn meanwhile.
+function animationFrames(page, count) {
+  return page.evaluate(count => new Promise(resolve => {
+    const next = left => (left === 0 ? resolve() : requestAnimationFrame(() => next(left - 1)));
+    next(count);
+  }), count);
 }
 
 async function waitUntil(what, test, milliseconds = StartupMilliseconds) {
@@ -189,4 +198,4 @@ function withPage(site, { query = '', ...settings }, check) {
   });
 }
 
-module.exports = { Failure, expect, sleep, waitUntil, withBrowser, withPage };
+module.exports = { Failure, animationFrames, expect, sleep, waitUntil, withBrowser, withPage };

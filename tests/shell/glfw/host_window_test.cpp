@@ -2,6 +2,7 @@
 // The host is handed a demo of recorders, so it is tested alone.
 
 #include "debug_capture.h"
+#include "test_display.h"
 #include "shell/run/frame_step.h"
 #include "shell/run/gl_context.h"
 #include "shell/glfw/glfw_window.h"
@@ -42,6 +43,23 @@ static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordR
 
 static void recordPresent() { calls.push_back("present"); }
 
+// Every case starts GLFW on the display first, retrying a refused connection;
+// the host's own start-up then finds it started. Death tests run the case
+// again in a fresh process, which connects for itself.
+class OnTheDisplay : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        ASSERT_NO_FATAL_FAILURE(startGlfwOnTestDisplay());
+    }
+};
+using HostStartUp = OnTheDisplay;
+using DemoWindow = OnTheDisplay;
+using OpenGlEntryPoints = OnTheDisplay;
+using FrameStep = OnTheDisplay;
+using WindowLoss = OnTheDisplay;
+
 static void allocateTheImpossible()
 {
     // More than any address space holds, so it cannot succeed.
@@ -51,7 +69,7 @@ static void allocateTheImpossible()
 
 // Guards the host's start-up making a failed allocation fatal with a
 // message, whatever the demo it runs: here its initialisation fails one.
-TEST(HostStartUp, AFailedAllocationInTheDemoEndsWithStatus1AndAMessage)
+TEST_F(HostStartUp, AFailedAllocationInTheDemoEndsWithStatus1AndAMessage)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reports a failed allocation itself, before any handler runs";
@@ -73,7 +91,7 @@ static GLFWwindow* openWindow(int coreProfile)
 
 // Guards size, placement and style: a drawable of exactly the configured
 // size, centred on the primary monitor with halves that truncate, no border.
-TEST(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
+TEST_F(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
 {
     GLFWwindow* window = openWindow(0);
     int width = 0, height = 0;
@@ -97,13 +115,13 @@ TEST(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
 
 // Guards the default: the legacy context the demo was written for, not a
 // core one that would need a vertex array object.
-TEST(DemoWindow, MakesALegacyContextUnlessACoreProfileIsAskedFor)
+TEST_F(DemoWindow, MakesALegacyContextUnlessACoreProfileIsAskedFor)
 {
     GLFWwindow* window = openWindow(0);
     EXPECT_NE(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
 }
 
-TEST(DemoWindow, CoreProfileIsAForwardCompatible32Context)
+TEST_F(DemoWindow, CoreProfileIsAForwardCompatible32Context)
 {
     GLFWwindow* window = openWindow(1);
     EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
@@ -115,7 +133,7 @@ TEST(DemoWindow, CoreProfileIsAForwardCompatible32Context)
 
 // Guards the one line printed at start-up: the driver's version, whole,
 // in one write, with the entry points beyond OpenGL 1.1 loaded.
-TEST(OpenGlEntryPoints, AreLoadedAndTheDriverVersionIsPrintedOnce)
+TEST_F(OpenGlEntryPoints, AreLoadedAndTheDriverVersionIsPrintedOnce)
 {
     startWindowSystem();
     createDemoWindow(appConfig(), 0);
@@ -145,7 +163,7 @@ static GLenum drawThreePoints()
 // Guards the core-profile preparation: nothing left pending from GLEW, and
 // drawing from attribute arrays works, which a core context refuses without
 // a bound vertex array object.
-TEST(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
+TEST_F(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
 {
     startWindowSystem();
     createDemoWindow(appConfig(), 1);
@@ -155,7 +173,7 @@ TEST(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
     EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
+TEST_F(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
 {
     startWindowSystem();
     createDemoWindow(appConfig(), 1);
@@ -166,7 +184,7 @@ TEST(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
 
 // Guards the frame's order and its clock: the time since the previous
 // reading goes to update, then render, then present; the reading advances.
-TEST(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
+TEST_F(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
 {
     openWindow(0);
     FrameClock clock = {1000000, 250};
@@ -186,12 +204,12 @@ static void runOneFrame(int coreProfile, PresentFrame present)
 
 // Guards the error check's place: after presenting, so an error raised while
 // presenting is caught too, and fatal with the frame's own message.
-TEST(FrameStep, AnOpenGlErrorPendingAfterPresentingIsFatal)
+TEST_F(FrameStep, AnOpenGlErrorPendingAfterPresentingIsFatal)
 {
     EXPECT_EXIT(runOneFrame(0, raiseGlError), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
 }
 
-TEST(FrameStep, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
+TEST_F(FrameStep, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
 {
     renderRaisesGlError = true;
     EXPECT_EXIT(runOneFrame(1, recordPresent), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
@@ -234,7 +252,7 @@ static void reportXError(int errorCode, bool glxError = false, About about = Abo
 // and a window or context that failed, which must not be reported as success;
 // errors about other resources are not the window's, and go to the handler
 // that was there before.
-TEST(WindowLoss, OnlyErrorsThatMeanTheWindowIsGoneEndTheLoopQuietly)
+TEST_F(WindowLoss, OnlyErrorsThatMeanTheWindowIsGoneEndTheLoopQuietly)
 {
     EXPECT_EXIT(reportXError(BadWindow, false, About::RootWindow), testing::ExitedWithCode(6), "");
     EXPECT_EXIT(reportXError(BadMatch, false, About::RootWindow), testing::ExitedWithCode(6), "");
