@@ -218,9 +218,7 @@ async function caseInput(page) {
   await waitFor(700, 650, 'blue', 'a release outside the canvas is delivered');
 
   await pointAt(400, 800);
-  await mouse.down();
-  await mouse.up();
-  await mouse.down();
+  await page.leftButton(['down', 'up', 'down'], [origin.x + 400, origin.y + 800], 50);
   await waitFor(400, 800, 'blue', 'the first click of a double click moves mLoc');
   await still(400, 800, 'blue', 'the second press of a double click counted as a press');
   await mouse.up();

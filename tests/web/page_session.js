@@ -155,6 +155,21 @@ class Page {
     });
   }
 
+  // Presses and releases of the left button at a point of the page in CSS
+  // pixels, each stamped apart milliseconds after the last. The browser
+  // gives the events these time stamps however late they arrive, so a
+  // double click stays one on a machine too busy to send it in time.
+  async leftButton(types, [x, y], apart) {
+    this.mouseInput ??= await this.page.context().newCDPSession(this.page);
+    const start = Date.now() / 1000;
+    for (const [index, type] of types.entries()) {
+      await this.mouseInput.send('Input.dispatchMouseEvent', {
+        type: type === 'down' ? 'mousePressed' : 'mouseReleased', x, y, button: 'left',
+        buttons: type === 'down' ? 1 : 0, clickCount: 1, timestamp: start + index * apart / 1000,
+      });
+    }
+  }
+
   consoleProblems() {
     return this.messages.filter(message => ['error', 'warning', 'pageerror'].includes(message.type));
   }
