@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the demo for a long stretch under storms of random mouse input on a
 # private X server: it must keep presenting frames without an OpenGL error,
-# keep the memory it owns flat after a warm-up round, and still end with
-# status 0 on Escape. The seed is printed, so a failing storm can be replayed.
+# its heap must not grow in every round after a warm-up, and it must still end
+# with status 0 on Escape. The heap is read by the probe the build puts beside
+# the executable. The seed is printed, so a failing storm can be replayed.
 #   usage: tools/soak.sh EXECUTABLE [SECONDS (300)] [SEED]
 set -euo pipefail
 
