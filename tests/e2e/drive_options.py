@@ -187,6 +187,24 @@ def case_record(executable, effect_file):
         expect(refused.returncode != 0 and b"Cannot make the directory" in refused.stderr,
                f"recording under a file ended with status {refused.returncode}: {refused.stderr[-300:]!r}")
 
+        # A frame that cannot be written ends the run with its name, the
+        # frames before it kept: one whose name a folder holds, and one on a
+        # full disk, which the file opens onto but cannot take.
+        for blocked_frame, block in ((3, os.mkdir), (2, lambda path: os.symlink("/dev/full", path))):
+            frames = tree.path(f"frames-blocked-at-{blocked_frame}")
+            os.mkdir(frames)
+            block(os.path.join(frames, f"frame-{blocked_frame:06d}.png"))
+            with XServer() as server:
+                failed = run_command_line(executable, ["--record", frames, "--frames", "5", "--size", "64x64"],
+                                          tree.path("run"), server.display_name)
+            said = failed.stderr.decode(errors="replace")
+            expect(failed.returncode == 1 and f"Cannot write the frame {frames}/frame-{blocked_frame:06d}.png" in said,
+                   f"frame {blocked_frame} unwritable: status {failed.returncode}, {said[-300:]!r}")
+            kept = sorted(name for name in os.listdir(frames) if os.path.isfile(os.path.join(frames, name))
+                          and not os.path.islink(os.path.join(frames, name)))
+            expect(kept == [f"frame-{number:06d}.png" for number in range(1, blocked_frame)],
+                   f"frame {blocked_frame} unwritable left {kept}")
+
 
 CASES = {
     "usage": case_usage,
