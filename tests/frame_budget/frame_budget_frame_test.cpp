@@ -510,3 +510,27 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
         EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), row.measured);
     }
 }
+
+// Guards the recording's file names: a name that fills the buffer to its last
+// byte fits, one a byte longer is refused rather than cut short (a frame
+// written under a truncated name is a frame lost), and the number grows past
+// six digits.
+TEST(FrameRecording, AFrameIsNamedInFullOrNotAtAll)
+{
+    struct Row {
+        size_t size;
+        int64_t frame;
+        const char* path; // null: refused
+    };
+    const Row rows[] = {
+        {sizeof "rec/frame-000001.png", 1, "rec/frame-000001.png"},
+        {sizeof "rec/frame-000001.png" - 1, 1, nullptr},
+        {64, 1234567, "rec/frame-1234567.png"},
+    };
+    for (const Row& row : rows) {
+        char path[64] = {};
+        EXPECT_EQ(recordedFramePath(path, row.size, "rec", row.frame), row.path != nullptr) << row.size;
+        if (row.path)
+            EXPECT_STREQ(path, row.path);
+    }
+}
