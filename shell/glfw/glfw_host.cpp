@@ -5,7 +5,14 @@
 #include "shell/glfw/x11_window_loss.h"
 
 #include <GL/glew.h>
+#define GLFW_EXPOSE_NATIVE_X11
+#define GLFW_EXPOSE_NATIVE_GLX
 #include <GLFW/glfw3.h>
+#include <GLFW/glfw3native.h>
+#include <GL/glx.h>
+#include <GL/glxext.h>
+
+#include <cstring>
 
 static GLFWwindow* window;
 
@@ -14,6 +21,20 @@ static void startGlfw() { startWindowSystem(); }
 static int64_t readTimer() { return static_cast<int64_t>(glfwGetTimerValue()); }
 
 static int64_t timerFrequency() { return static_cast<int64_t>(glfwGetTimerFrequency()); }
+
+// The interval the driver reports for the window, which is not always the one
+// asked for: a user's driver settings can override it. -1 where the driver
+// cannot say.
+static int swapIntervalInForce()
+{
+    Display* display = glfwGetX11Display();
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (extensions == nullptr || std::strstr(extensions, "GLX_EXT_swap_control") == nullptr)
+        return -1;
+    unsigned int interval = 0;
+    glXQueryDrawable(display, glfwGetGLXWindow(window), GLX_SWAP_INTERVAL_EXT, &interval);
+    return int(interval);
+}
 
 static int openWindow(Demo demo, WindowRequest request)
 {
@@ -29,7 +50,7 @@ static int openWindow(Demo demo, WindowRequest request)
         prepareCoreProfileContext();
     if (request.swapInterval >= 0)
         glfwSwapInterval(request.swapInterval);
-    return request.swapInterval;
+    return swapIntervalInForce();
 }
 
 static void windowReady(Demo demo)

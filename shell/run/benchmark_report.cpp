@@ -52,7 +52,7 @@ FrameTimeSummary summariseFrames(const BenchmarkFigures& figures)
 
 static std::string swapIntervalText(int interval)
 {
-    return interval < 0 ? std::string("the driver's default") : std::to_string(interval);
+    return interval < 0 ? std::string("unknown") : std::to_string(interval);
 }
 
 std::string benchmarkText(const BenchmarkFigures& figures)

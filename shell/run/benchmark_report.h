@@ -16,7 +16,7 @@ struct BenchmarkSetting {
     std::string glVendor, glRenderer, glVersion, glslVersion; // "unknown" where the GL gave none
     int width, height;
     int64_t particles;
-    int swapInterval;               // -1: the driver's default, never set
+    int swapInterval;               // in force; -1: the driver cannot say
     uint32_t fixedStepMicroseconds; // 0: the measured clock
     double warmupSeconds, requestedSeconds;
     std::string effectFileHash; // XXH64 of the effect file's bytes, 16 hex digits; empty if unreadable

@@ -39,8 +39,8 @@ struct FrameLoop {
 };
 
 // clock: the timer's frequency and its reading once the demo is initialised;
-// startReading: the reading as the host started; swapInterval: the one the
-// host set, or -1 where it left the driver's default.
+// startReading: the reading as the host started; swapInterval: the one in
+// force, or -1 where the driver cannot say.
 FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
                          int64_t startReading, int swapInterval);
 void runLoopFrame(FrameLoop* loop, PresentFrame present);

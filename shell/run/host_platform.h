@@ -24,7 +24,8 @@ struct HostPlatform {
     int64_t (*timerFrequency)();
     // The demo's window with its context current, its input routed to the
     // demo, the GL entry points loaded and the swap interval set; returns
-    // the interval in force, or -1 where the driver's default was left alone.
+    // the interval in force as the driver reports it, or -1 where the driver
+    // cannot say.
     int (*openWindow)(Demo demo, WindowRequest request);
     // Once the demo is initialised: the caption, and any watch on the window.
     void (*windowReady)(Demo demo);

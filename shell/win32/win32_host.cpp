@@ -40,15 +40,11 @@ static int openWindow(Demo demo, WindowRequest request)
         hostWindow = switchToMultisampleWindow(hostWindow, demo.configuration());
 
     loadOpenGlEntryPoints();
-    int swapInterval = -1; // the driver's default
-    if (request.swapInterval >= 0 && wglSwapIntervalEXT) {
+    if (request.swapInterval >= 0 && wglSwapIntervalEXT)
         wglSwapIntervalEXT(request.swapInterval);
-        swapInterval = request.swapInterval;
-    }
-    // What is in force, where the driver can say.
-    if (wglGetSwapIntervalEXT)
-        swapInterval = wglGetSwapIntervalEXT();
-    return swapInterval;
+    // What is in force, where the driver can say: a driver's settings can
+    // override what was asked.
+    return wglGetSwapIntervalEXT ? wglGetSwapIntervalEXT() : -1;
 }
 
 static void windowReady(Demo demo) { SetWindowTextA(hostWindow.window, demo.configuration().title); }

@@ -163,6 +163,35 @@ TEST_P(FrameTest, InitialiseLeavesTwoFullStreamBuffersAndZeroedParticles)
     EXPECT_EQ(integerState(GL_BLEND_DST_ALPHA), GL_ONE_MINUS_SRC_ALPHA);
 }
 
+// Guards the particle count's bounds on the way from the command line to the
+// simulation: the smallest count the command line takes sizes both buffers
+// and is what one pass writes, record for record; the largest is taken too
+// (its buffers, 2 GiB each, are the GL's to refuse), and one past either
+// bound is refused with the reason.
+TEST_P(FrameTest, TheSmallestAndLargestCountsTheCommandLineTakesReachTheSimulation)
+{
+    useParticleCount(MaximumParticleCount);
+    EXPECT_EQ(particlesSimulated(), MaximumParticleCount);
+    EXPECT_EXIT(useParticleCount(MaximumParticleCount + 1), testing::ExitedWithCode(1),
+                testing::HasSubstr("There can be from 1000 to 76695844 particles, not 76695845.\n"));
+    EXPECT_EXIT(useParticleCount(MinimumParticleCount - 1), testing::ExitedWithCode(1),
+                testing::HasSubstr("not 999.\n"));
+
+    useParticleCount(MinimumParticleCount);
+    initialise();
+    update(TwoSeconds);
+    render();
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    const ParticleBufferNames names = particleBufferNames();
+    for (GLuint buffer : {names.source, names.destination})
+        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), MinimumParticleCount * GLint(sizeof(ParticleVertex)));
+    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(names.source, 0, size_t(MinimumParticleCount));
+    int misplaced = 0;
+    for (size_t i = 0; i < all.size(); ++i)
+        misplaced += all[i].position.y != float(i) || all[i].position.x != TimeStepOfTwoSeconds;
+    EXPECT_EQ(misplaced, 0);
+}
+
 // Guards the simulation reading the wrong buffer, a missing swap, and
 // buffers reallocated or replaced along the way.
 TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)

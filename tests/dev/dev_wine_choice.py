@@ -80,17 +80,27 @@ def check_loaders(root, scratch):
         expect(all(call.split()[0] in (loader, "wineserver") for call in calls),
                f"machine {machine:#x}: another Wine was started too: {calls}")
 
-    # One of Wine's own programs follows the prefix it runs in, whatever this machine's probe says.
-    prefix = os.path.join(scratch, "prefix32")
-    os.mkdir(prefix)
-    with open(os.path.join(prefix, "system.reg"), "w") as stream:
-        stream.write("WINE REGISTRY Version 2\n#arch=win32\n")
-    open(log, "w").close()
-    subprocess.run([os.path.join(copy, "tools", "wine-run.sh"), "cmd", "/c", "ver"], env=dict(environment,
-                   WINEPREFIX=prefix), check=True)
-    with open(log) as stream:
-        calls = stream.read().splitlines()
-    expect(calls[-1:] == [f"wine win32 {prefix} cmd /c ver"], f"cmd in a win32 prefix: {calls}")
+    # One of Wine's own programs follows the prefix it runs in, whatever this
+    # machine's answer (a stand-in answering the other); a new prefix follows
+    # the machine's answer.
+    for registry, machine, loader, architecture in (("#arch=win32", "x64", "wine", "win32"),
+                                                    ("#arch=win64", "x86", "wine64", "win64"),
+                                                    (None, "x86", "wine", "win32"),
+                                                    (None, "x64", "wine64", "win64")):
+        with open(os.path.join(copy, "tools", "wine-arch.sh"), "w") as stream:
+            stream.write(f"#!/bin/sh\nprintf '{machine}\\tstand-in\\n'\n")
+        os.chmod(os.path.join(copy, "tools", "wine-arch.sh"), stat.S_IRWXU)
+        prefix = tempfile.mkdtemp(prefix="prefix-", dir=scratch)
+        if registry:
+            with open(os.path.join(prefix, "system.reg"), "w") as stream:
+                stream.write(f"WINE REGISTRY Version 2\n{registry}\n")
+        open(log, "w").close()
+        subprocess.run([os.path.join(copy, "tools", "wine-run.sh"), "cmd", "/c", "ver"],
+                       env=dict(environment, WINEPREFIX=prefix), check=True)
+        with open(log) as stream:
+            calls = stream.read().splitlines()
+        expect(calls[-1:] == [f"{loader} {architecture} {prefix} cmd /c ver"],
+               f"cmd in a prefix with {registry} on a machine answering {machine}: {calls}")
 
 
 def main(arguments):

@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -339,12 +340,13 @@ TEST_P(FrameBudgetTest, EveryGlEntryPointTheDemoImportsIsCounted)
     EXPECT_GT(imports, 20);
 }
 
-// A timer at 10 MHz, as Windows' performance counter often runs, moved on
-// 15 ms at every reading: a benchmark frame reads it twice, so frames end
-// every 300,000 ticks.
+// A timer moved on 15 ms at every reading, at 10 MHz (as Windows'
+// performance counter often runs) unless a test picks another frequency: a
+// benchmark frame reads it twice, so frames end every 30 ms.
 static constexpr int64_t TenMegahertz = 10000000;
-static int64_t tenMegahertzTicks;
-static int64_t readTenMegahertzTimer() { return tenMegahertzTicks += 150000; }
+static int64_t timerHertz = TenMegahertz;
+static int64_t timerTicks;
+static int64_t readFifteenMillisecondTimer() { return timerTicks += timerHertz * 15 / 1000; }
 
 static int presents;
 
@@ -356,9 +358,9 @@ static void countPresent()
 
 static FrameLoop runLoopToItsEnd(Demo demo, const RunOptions& options)
 {
-    const int64_t startReading = readTenMegahertzTimer();
-    FrameLoop loop =
-        startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()}, startReading, 0);
+    const int64_t startReading = readFifteenMillisecondTimer();
+    FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
+                                    {timerHertz, readFifteenMillisecondTimer()}, startReading, 0);
     presents = 0;
     while (!loopOver(loop) && presents < 1000)
         runLoopFrame(&loop, countPresent);
@@ -367,9 +369,12 @@ static FrameLoop runLoopToItsEnd(Demo demo, const RunOptions& options)
 
 // Guards the frame count and the warm-up's units: --frames N presents N
 // frames, and the benchmark's warm-up and seconds are read in the timer's own
-// ticks. The first frame ends at E; the warm-up ends 1,000,000 ticks later,
-// so the 4th frame after the first is the first measured, and the 20th brings
-// the measured time to exactly 0.5 s.
+// ticks at whatever frequency it runs (a warm-up read in microseconds or
+// nanoseconds, or as frames, moves the first measured frame). The first frame
+// ends at E; a warm-up of 0.1 s makes the 4th frame after it the first
+// measured, and the 20th brings the measured time to exactly 0.5 s. A frame
+// that ends exactly as the warm-up does (0.12 s: the 4th) lies wholly inside
+// it and is not measured.
 TEST_P(FrameBudgetTest, TheLoopCountsFramesAndTheWarmUpInTheTimersOwnUnits)
 {
     RunOptions limited;
@@ -377,22 +382,82 @@ TEST_P(FrameBudgetTest, TheLoopCountsFramesAndTheWarmUpInTheTimersOwnUnits)
     EXPECT_EQ(runLoopToItsEnd(demo, limited).framesPresented, 7);
     EXPECT_EQ(presents, 7);
 
-    RunOptions benchmark;
-    benchmark.benchmark = true;
-    benchmark.warmupSeconds = 0.1;
-    benchmark.benchmarkSeconds = 0.5;
-    FrameLoop loop = runLoopToItsEnd(demo, benchmark);
-    EXPECT_EQ(presents, 21);
-    const BenchmarkFigures& figures = loop.benchmark;
-    EXPECT_TRUE(figures.complete);
-    EXPECT_DOUBLE_EQ(figures.measuredSeconds, 0.5);
-    ASSERT_EQ(figures.frameMilliseconds.size(), 17u);
-    for (double milliseconds : figures.frameMilliseconds)
-        EXPECT_DOUBLE_EQ(milliseconds, 30.0);
-    EXPECT_EQ(figures.setting.particles, 700000);
-    EXPECT_EQ(figures.setting.width, 1024);
-    EXPECT_EQ(figures.setting.effectFileHash.size(), 16u);
-    EXPECT_EQ(finishFrameLoop(&loop, LoopEnd::WindowOpen), 0);
+    struct Row {
+        int64_t hertz;
+        double warmupSeconds;
+        int presents;
+        double measuredSeconds;
+    };
+    const Row rows[] = {
+        {1000, 0.1, 21, 0.5},       {1000000, 0.1, 21, 0.5},        {TenMegahertz, 0.1, 21, 0.5},
+        {1000000000, 0.1, 21, 0.5}, {TenMegahertz, 0.12, 22, 0.51},
+    };
+    for (const Row& row : rows) {
+        timerHertz = row.hertz;
+        RunOptions benchmark;
+        benchmark.benchmark = true;
+        benchmark.warmupSeconds = row.warmupSeconds;
+        benchmark.benchmarkSeconds = 0.5;
+        FrameLoop loop = runLoopToItsEnd(demo, benchmark);
+        timerHertz = TenMegahertz;
+        EXPECT_EQ(presents, row.presents) << row.hertz << " Hz, " << row.warmupSeconds << " s";
+        const BenchmarkFigures& figures = loop.benchmark;
+        EXPECT_TRUE(figures.complete);
+        EXPECT_DOUBLE_EQ(figures.measuredSeconds, row.measuredSeconds) << row.hertz << " Hz";
+        ASSERT_EQ(figures.frameMilliseconds.size(), 17u) << row.hertz << " Hz, " << row.warmupSeconds << " s";
+        for (double milliseconds : figures.frameMilliseconds)
+            EXPECT_DOUBLE_EQ(milliseconds, 30.0) << row.hertz << " Hz";
+        EXPECT_EQ(figures.setting.particles, 700000);
+        EXPECT_EQ(figures.setting.width, 1024);
+        EXPECT_EQ(figures.setting.effectFileHash.size(), 16u);
+        EXPECT_EQ(finishFrameLoop(&loop, LoopEnd::WindowOpen), 0);
+    }
+}
+
+// Guards the order of two ends that come together: the frame limit reached
+// or the benchmark's seconds measured in the same frame as the window went
+// is a run that delivered, and its screenshot is the last frame's; only a
+// window lost before the screenshot was taken fails the run. Escape before
+// the limit saves the frame on screen.
+TEST_P(FrameBudgetTest, AWindowLostAsTheRunEndsFailsItOnlyWhereSomethingWasMissed)
+{
+    const std::string picture = ::testing::TempDir() + "vanteel_last_frame.png";
+    struct Row {
+        int64_t frameLimit;
+        bool benchmark;
+        int frames; // run before the window goes or Escape comes, unless the run ends first
+        LoopEnd end;
+        int status;
+        bool screenshotWritten;
+    };
+    const Row rows[] = {
+        {3, false, 3, LoopEnd::WindowGone, 0, true},
+        {3, false, 2, LoopEnd::WindowGone, 1, false},
+        {3, false, 2, LoopEnd::WindowOpen, 0, true},
+        {0, true, 1000, LoopEnd::WindowGone, 0, false},
+    };
+    for (const Row& row : rows) {
+        std::remove(picture.c_str());
+        RunOptions options;
+        options.frameLimit = row.frameLimit;
+        options.benchmark = row.benchmark;
+        options.warmupSeconds = 0.1;
+        options.benchmarkSeconds = 0.2;
+        if (!row.benchmark)
+            options.screenshotPath = picture.c_str();
+        FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
+                                        {timerHertz, readFifteenMillisecondTimer()}, readFifteenMillisecondTimer(), 0);
+        for (int frame = 0; frame < row.frames && !loopOver(loop); ++frame)
+            runLoopFrame(&loop, present);
+        ::testing::internal::CaptureStderr();
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(finishFrameLoop(&loop, row.end), row.status) << row.frames << " frames";
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(said.empty(), row.status == 0) << said;
+        EXPECT_EQ(std::ifstream(picture).good(), row.screenshotWritten) << row.frames << " frames";
+    }
+    std::remove(picture.c_str());
 }
 
 // Guards the honest ends: a benchmark stopped in its warm-up or before its
@@ -406,8 +471,8 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
     options.warmupSeconds = 0.1;
     options.statsFilePath = stats.c_str();
     answerGlGetStringWithNull(true);
-    FrameLoop loop = startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()},
-                                    readTenMegahertzTimer(), 0);
+    FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
+                                    {TenMegahertz, readFifteenMillisecondTimer()}, readFifteenMillisecondTimer(), 0);
     answerGlGetStringWithNull(false);
     EXPECT_EQ(loop.benchmark.setting.glRenderer, "unknown");
 
@@ -424,13 +489,16 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
     };
     for (const Row& row : rows) {
         options.screenshotPath = row.screenshot;
-        loop = startFrameLoop(demo, options, readTenMegahertzTimer, {TenMegahertz, readTenMegahertzTimer()},
-                              readTenMegahertzTimer(), 0);
+        loop = startFrameLoop(demo, options, readFifteenMillisecondTimer, {TenMegahertz, readFifteenMillisecondTimer()},
+                              readFifteenMillisecondTimer(), 0);
         for (int frame = 0; frame < row.frames; ++frame)
             runLoopFrame(&loop, present);
         ::testing::internal::CaptureStderr();
+        ::testing::internal::CaptureStdout();
         EXPECT_EQ(finishFrameLoop(&loop, row.end), 1) << row.frames;
         const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string report = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(report.find("no frame was measured") != std::string::npos, row.measured == 0) << report;
         EXPECT_NE(said.find("the benchmark was cut short after"), std::string::npos) << said;
         EXPECT_EQ(said.find("the window was closed before the screenshot never.png") != std::string::npos,
                   row.screenshot != nullptr)
@@ -440,5 +508,29 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
         json << file.rdbuf();
         EXPECT_NE(json.str().find("\"complete\": false"), std::string::npos) << json.str();
         EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), row.measured);
+    }
+}
+
+// Guards the recording's file names: a name that fills the buffer to its last
+// byte fits, one a byte longer is refused rather than cut short (a frame
+// written under a truncated name is a frame lost), and the number grows past
+// six digits.
+TEST(FrameRecording, AFrameIsNamedInFullOrNotAtAll)
+{
+    struct Row {
+        size_t size;
+        int64_t frame;
+        const char* path; // null: refused
+    };
+    const Row rows[] = {
+        {sizeof "rec/frame-000001.png", 1, "rec/frame-000001.png"},
+        {sizeof "rec/frame-000001.png" - 1, 1, nullptr},
+        {64, 1234567, "rec/frame-1234567.png"},
+    };
+    for (const Row& row : rows) {
+        char path[64] = {};
+        EXPECT_EQ(recordedFramePath(path, row.size, "rec", row.frame), row.path != nullptr) << row.size;
+        if (row.path)
+            EXPECT_STREQ(path, row.path);
     }
 }

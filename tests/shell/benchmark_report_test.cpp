@@ -44,8 +44,10 @@ static std::vector<double> countingDown(int n)
 }
 
 // Guards the ranks: nearest rank rounds up (a truncated rank passes at
-// exactly 100 samples, not at 7 or 101), and the 1% low takes at least one
-// frame and a whole hundredth rounded up.
+// exactly 100 samples, not at 7 or 101; a rank rounded to the nearest passes
+// at 7, 101 and 250, not at 11, where p95's rank is 10.45), and the 1% low
+// takes at least one frame and a whole hundredth rounded up (two frames at
+// 201 by the nearest hundredth, three rounded up).
 TEST(BenchmarkReport, PercentilesAndTheOnePercentLowAtSampleCountsThatDoNotDivideEvenly)
 {
     struct Row {
@@ -55,8 +57,10 @@ TEST(BenchmarkReport, PercentilesAndTheOnePercentLowAtSampleCountsThatDoNotDivid
     const Row rows[] = {
         {1, 1, 1, 1, 1000.0},
         {7, 4, 7, 7, 1000.0 / 7},
+        {11, 6, 11, 11, 1000.0 / 11},
         {100, 50, 95, 99, 1000.0 / 100},
         {101, 51, 96, 100, 1000.0 / 100.5},
+        {201, 101, 191, 199, 1000.0 / 200},
         {250, 125, 238, 248, 1000.0 / 249},
     };
     for (const Row& row : rows) {
@@ -113,6 +117,21 @@ TEST(BenchmarkReport, JsonCarriesTheSettingTheSummaryAndEveryFrame)
     EXPECT_TRUE(json["swapInterval"].is_null());
     EXPECT_EQ(json["fixedStepMicroseconds"], 16667);
     EXPECT_TRUE(json["effectFile"]["hash"].is_null());
+}
+
+// Guards the divisions: frames a coarse timer saw take no time at all have
+// no rate, which the report gives as 0, never as an infinity.
+TEST(BenchmarkReport, FramesMeasuredInNoTimeGiveNoRate)
+{
+    const BenchmarkFigures figures = figuresOf({0, 0, 0});
+    const FrameTimeSummary summary = summariseFrames(figures);
+    EXPECT_EQ(summary.frames, 3);
+    EXPECT_EQ(summary.framesPerSecond, 0);
+    EXPECT_EQ(summary.onePercentLowFramesPerSecond, 0);
+    EXPECT_EQ(summary.mean, 0);
+    const std::string text = benchmarkText(figures);
+    EXPECT_NE(text.find("rate: 0.0 frames per second, 1% low 0.0"), std::string::npos) << text;
+    EXPECT_EQ(nlohmann::json::parse(benchmarkJson(figures))["framesPerSecond"], 0.0);
 }
 
 TEST(BenchmarkReport, CsvHasAHeaderAndOneRowPerMeasuredFrame)
