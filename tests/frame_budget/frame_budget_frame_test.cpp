@@ -530,7 +530,8 @@ TEST(FrameRecording, AFrameIsNamedInFullOrNotAtAll)
     for (const Row& row : rows) {
         char path[64] = {};
         EXPECT_EQ(recordedFramePath(path, row.size, "rec", row.frame), row.path != nullptr) << row.size;
-        if (row.path)
+        if (row.path) {
             EXPECT_STREQ(path, row.path);
+        }
     }
 }
