@@ -508,28 +508,12 @@ TEST_P(FrameTest, TheShippedEffectFileBuildsAndRenders)
     EXPECT_GT(lit, 64 * 64 / 4) << "particles should cover much of the middle of the window";
 }
 
-// Guards a stall emptying the screen: after a debugger break or a suspended
-// machine the next step is minutes long, and integrated as given it throws
-// every particle out of view for seconds.
-TEST_P(FrameTest, TheNebulaSurvivesAStallOfTwoMinutes)
-{
-    ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
-    initialise();
-    runFrames(10, 50000);
-    const long beforeStall = coveredPixels();
-    runFrames(1, 120000000);
-    runFrames(3, 50000);
-    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    const long afterStall = coveredPixels();
-    EXPECT_GT(beforeStall, 1024 * 1024 / 20) << "a normal frame should show the nebula";
-    EXPECT_GT(afterStall, beforeStall / 3) << "covered pixels before the stall: " << beforeStall;
-    EXPECT_LT(afterStall, beforeStall * 3) << "covered pixels before the stall: " << beforeStall;
-}
-
-// Guards the frames that all follow a gap: every particle's life ends inside
-// each 40 s step, and reborn at age zero they would all be faded out (an
-// empty window) and from then on live and fade in lockstep. Each must start
-// part-way through its new life instead, as at first birth.
+// Guards the frames that follow a gap (a debugger break, a suspended machine,
+// a hidden page). Integrated as given, a step of 40 s throws every particle
+// out of view. And every particle's life ends inside it: reborn at age zero
+// they would all be faded out (an empty window) and from then on live and
+// fade in lockstep. Each must start part-way through its new life instead,
+// as at first birth, and ordinary frames after the gaps look as before them.
 TEST_P(FrameTest, FramesFortySecondsApartShowTheNebulaWithLivesOfEveryAge)
 {
     ASSERT_NO_FATAL_FAILURE(useShippedEffect(effects));
@@ -554,6 +538,11 @@ TEST_P(FrameTest, FramesFortySecondsApartShowTheNebulaWithLivesOfEveryAge)
     EXPECT_LT(lowQuartile, 0.2f) << "ages from " << ages.front() << " to " << ages.back();
     EXPECT_GT(highQuartile - lowQuartile, 0.15f) << "ages from " << ages.front() << " to " << ages.back();
     EXPECT_LT(ages.back(), 0.9f) << "a particle outlived the longest life";
+
+    runFrames(3, 50000);
+    const long afterNormalFrames = coveredPixels();
+    EXPECT_GT(afterNormalFrames, atSixtyHertz / 3) << "covered pixels at 60 Hz: " << atSixtyHertz;
+    EXPECT_LT(afterNormalFrames, atSixtyHertz * 3) << "covered pixels at 60 Hz: " << atSixtyHertz;
 }
 
 struct SeedProbe {
