@@ -61,9 +61,12 @@ struct RunOptions {
     VerticalSync verticalSync = VerticalSync::AsConfigured;
     int64_t particleCount = 0;             // 0: the demo's own
     const char* recordDirectory = nullptr; // a PNG per presented frame, numbered from 1
+    // A core-profile context where the platform offers the choice; the
+    // command line never asks for one, the suites' own start-up does.
+    bool coreProfile = false;
 };
 
-// Start-up and the main loop, written once per platform: creates the window
-// and context, initialises the demo, runs frames until the run is over and
-// returns the process's exit status.
+// The run: creates the window and context, initialises the demo, runs frames
+// until the run is over and returns the process's exit status. In the
+// browser it never returns: the end of the run ends the process.
 int runHost(Demo demo, const RunOptions& options);

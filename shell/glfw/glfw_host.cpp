@@ -43,10 +43,10 @@ static int openWindow(Demo demo, WindowRequest request)
         const ScreenArea screen = primaryScreenArea();
         demo.resize(screen.width, screen.height);
     }
-    window = createDemoWindow(demo.configuration(), coreProfileAskedFor());
+    window = createDemoWindow(demo.configuration(), request);
     connectInput(window, demo.handleMouse, demo.configuration().width, demo.configuration().height);
     loadOpenGlEntryPoints();
-    if (coreProfileAskedFor())
+    if (request.coreProfile)
         prepareCoreProfileContext();
     if (request.swapInterval >= 0)
         glfwSwapInterval(request.swapInterval);
@@ -70,11 +70,11 @@ static bool runEnded() { return quitRequested() || glfwWindowShouldClose(window)
 static void present() { glfwSwapBuffers(window); }
 
 // A window destroyed under the demo has no picture left to save.
-static LoopEnd closeWindow() { return windowLost() ? LoopEnd::WindowGone : LoopEnd::WindowOpen; }
+static LoopEnd windowAtEnd() { return windowLost() ? LoopEnd::WindowGone : LoopEnd::WindowOpen; }
 
 const HostPlatform& hostPlatform()
 {
     static const HostPlatform glfw = {startGlfw,    readTimer, timerFrequency, openWindow,  windowReady,
-                                      handleEvents, runEnded,  present,        closeWindow, nullptr};
+                                      handleEvents, runEnded,  present,        windowAtEnd, nullptr};
     return glfw;
 }

@@ -19,9 +19,9 @@ void startWindowSystem()
         fatalError("GLFW Error: %s\n", lastGlfwError.c_str());
 }
 
-static void askForContext(int coreProfile)
+static void askForContext(WindowRequest request)
 {
-    if (!coreProfile)
+    if (!request.coreProfile)
         return;
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
@@ -29,8 +29,8 @@ static void askForContext(int coreProfile)
     glfwWindowHint(GLFW_OPENGL_FORWARD_COMPAT, GLFW_TRUE);
 }
 
-// The drawable matches the colour-only, double-buffered format of the
-// Win32 host, the reference; depth lives in the demo's own surfaces.
+// A colour-only, double-buffered drawable: depth lives in the demo's own
+// surfaces.
 static void askForFramebuffer(AppConfig config)
 {
     glfwWindowHint(GLFW_ALPHA_BITS, 0);
@@ -51,7 +51,7 @@ ScreenArea primaryScreenArea()
     return area;
 }
 
-GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
+GLFWwindow* createDemoWindow(AppConfig config, WindowRequest request)
 {
     glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
@@ -61,7 +61,7 @@ GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
     glfwWindowHint(GLFW_SCALE_TO_MONITOR, GLFW_FALSE);
     glfwWindowHint(GLFW_COCOA_RETINA_FRAMEBUFFER, GLFW_FALSE);
     askForFramebuffer(config);
-    askForContext(coreProfile);
+    askForContext(request);
 
     GLFWwindow* window = glfwCreateWindow(config.width, config.height, "Kov App", nullptr, nullptr);
     if (!window)
@@ -74,9 +74,3 @@ GLFWwindow* createDemoWindow(AppConfig config, int coreProfile)
     glfwMakeContextCurrent(window);
     return window;
 }
-
-static bool coreProfileWanted;
-
-void askForCoreProfile() { coreProfileWanted = true; }
-
-bool coreProfileAskedFor() { return coreProfileWanted; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "demo/scene.h"
+#include "shell/run/host_platform.h"
 
 struct GLFWwindow;
 
@@ -13,13 +14,7 @@ struct ScreenArea {
 };
 ScreenArea primaryScreenArea();
 
-// The one demo window, borderless, centred on the primary monitor (its top-left
-// corner kept on screen), with its
-// OpenGL context current. A core profile is asked for only when coreProfile
-// is set; otherwise the context is made the legacy way.
-GLFWwindow* createDemoWindow(AppConfig config, int coreProfile);
-
-// A 3.2 core context, the only kind some platforms offer, for the host's
-// next window: the tests' own start-up asks for it; the demo never does.
-void askForCoreProfile();
-bool coreProfileAskedFor();
+// The one demo window, borderless, centred on the primary monitor (its
+// top-left corner kept on screen), with its OpenGL context current: a 3.2
+// core context where the request asks for one, the legacy kind otherwise.
+GLFWwindow* createDemoWindow(AppConfig config, WindowRequest request);

@@ -28,33 +28,32 @@ static int64_t microsecondsAt(const FrameLoop& loop, int64_t reading)
 
 static bool isLastFrame(const FrameLoop& loop) { return loop.options.frameLimit == loop.framesPresented + 1; }
 
-FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
-                         int64_t startReading, int swapInterval)
+void startFrameLoop(FrameLoop* loop, Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
+                    int64_t startReading, int swapInterval)
 {
-    FrameLoop loop = {};
-    loop.demo = demo;
-    loop.options = options;
-    loop.readTimer = readTimer;
-    loop.clock = clock;
-    loop.fixedClock = {1000000, 0};
-    loop.startReading = startReading;
-    loop.previousFrameEnd = clock.previousReading;
+    *loop = FrameLoop();
+    loop->demo = demo;
+    loop->options = options;
+    loop->readTimer = readTimer;
+    loop->clock = clock;
+    loop->fixedClock = {1000000, 0};
+    loop->startReading = startReading;
+    loop->previousFrameEnd = clock.previousReading;
     if (options.benchmark) {
-        loop.benchmark.setting = readBenchmarkSetting(demo, options, swapInterval);
-        loop.benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
-        loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
-        loop.previousFrameCpuSeconds = processCpuSeconds();
+        loop->benchmark.setting = readBenchmarkSetting(demo, options, swapInterval);
+        loop->benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
+        loop->benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
+        loop->previousFrameCpuSeconds = processCpuSeconds();
     }
     if (options.recordDirectory)
-        loop.recording = startFrameRecording(options.recordDirectory);
+        loop->recording = startFrameRecording(options.recordDirectory);
     // A rebuild's reasons are what the user watching is waiting for: they go
     // where the user's own messages go (on Windows the console too), not only
     // to the debugger's channel.
     if (options.watch) {
-        loop.debugOutputBeforeWatch = replaceDebugOutputSink(printProblemForUser);
-        loop.watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(loop, clock.previousReading));
+        loop->debugOutputBeforeWatch = replaceDebugOutputSink(printProblemForUser);
+        loop->watch = startEffectWatch(demo.effectFilePath(), microsecondsAt(*loop, clock.previousReading));
     }
-    return loop;
 }
 
 static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
@@ -75,6 +74,12 @@ static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
         }
     }
     loop->previousFrameCpuSeconds = cpuSeconds;
+}
+
+static void updateAndRender(Demo demo, FrameClock* clock, int64_t now)
+{
+    demo.update(takeElapsedMicroseconds(clock, now));
+    demo.render();
 }
 
 void runLoopFrame(FrameLoop* loop, PresentFrame present)
@@ -100,7 +105,8 @@ void runLoopFrame(FrameLoop* loop, PresentFrame present)
         const AppConfig config = loop->demo.configuration();
         recordFrame(&loop->recording, loop->framesPresented + 1, config.width, config.height);
     }
-    presentAndCheck(present);
+    present();
+    checkCondition(glGetError() == GL_NO_ERROR, "OpenGL error.\n");
     ++loop->framesPresented;
 
     if (loop->options.benchmark) {

@@ -5,19 +5,20 @@
 #include "shell/run/effect_watch.h"
 #include "shell/diagnostics/frame_clock.h"
 #include "shell/run/frame_recording.h"
-#include "shell/run/frame_step.h"
 #include "shell/host.h"
 
 #include <cstdint>
 #include <vector>
 
-// The part of the main loop that every host shares: what one frame does under
-// the run's options (the measured or the fixed step, the frame limit, the
-// benchmark's timing, the effect-file watch, the screenshot), and when the run
-// is over. The one start-up sequence (runHost) starts it once the demo is
-// initialised, runs a frame whenever no event is pending until loopOver says
-// so, and ends with finishFrameLoop.
+// What one frame does under the run's options (the measured or the fixed
+// step, the frame limit, the benchmark's timing, the effect-file watch, the
+// screenshot), and when the run is over. The one run sequence
+// (run_sequence.h) starts it once the demo is initialised, runs a frame
+// whenever no event is pending until loopOver says so, and ends with
+// finishFrameLoop.
 using ReadTimer = int64_t (*)();
+// Shows the back buffer; each host supplies its own.
+using PresentFrame = void (*)();
 
 struct FrameLoop {
     Demo demo;
@@ -38,11 +39,14 @@ struct FrameLoop {
     bool over;
 };
 
-// clock: the timer's frequency and its reading once the demo is initialised;
+// Starts the loop in place, where it stays until the run ends. clock: the
+// timer's frequency and its reading once the demo is initialised;
 // startReading: the reading as the host started; swapInterval: the one in
 // force, or -1 where the driver cannot say.
-FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
-                         int64_t startReading, int swapInterval);
+void startFrameLoop(FrameLoop* loop, Demo demo, const RunOptions& options, ReadTimer readTimer, FrameClock clock,
+                    int64_t startReading, int swapInterval);
+// One frame: the time since the previous one goes to update, then render and
+// present; any OpenGL error left pending after presenting is fatal.
 void runLoopFrame(FrameLoop* loop, PresentFrame present);
 bool loopOver(const FrameLoop& loop);
 

@@ -5,17 +5,21 @@
 
 #include <cstdint>
 
-// What the command line asks of the window.
+// What the run asks of the window.
 struct WindowRequest {
     // Borderless over the primary monitor at its resolution: the platform
     // resizes the demo to the monitor before it makes the window.
     bool fullscreen;
     // 0 or more: the swap interval to set; -1: leave the driver's default.
     int swapInterval;
+    // A 3.2 forward-compatible core context in place of the legacy one,
+    // where the platform offers the choice (the GLFW host; the others always
+    // make the one they make).
+    bool coreProfile;
 };
 
-// What a platform supplies to the one start-up sequence (runHost): each
-// platform fills in this table, and the sequence calls its entries in the
+// What a platform supplies to the one run sequence (run_sequence.h): each
+// platform fills in this table, and the sequence calls every entry, in the
 // same order on every platform.
 struct HostPlatform {
     // Before the timer is first read: the window system, where the timer needs it.
@@ -29,23 +33,22 @@ struct HostPlatform {
     int (*openWindow)(Demo demo, WindowRequest request);
     // Once the demo is initialised: the caption, and any watch on the window.
     void (*windowReady)(Demo demo);
-    // Handles pending events; true when it handled any, so that no frame is
-    // drawn until the queue is empty.
+    // Before each frame: handles pending events; true when it handled any,
+    // so that no frame is drawn until the queue is empty.
     bool (*handleEvents)();
     // Escape, a close request, a quit message, or the window lost.
     bool (*runEnded)();
     void (*present)();
-    // After the last frame: releases what the platform holds, and says
-    // whether the window is still there to read from.
-    LoopEnd (*closeWindow)();
-    // Where the browser calls back for every frame, the platform takes the
-    // loop over and never returns; null on platforms whose loop blocks.
-    void (*handOverFrames)(FrameLoop* loop);
+    // After the last frame, the platform's last word on the window: whether
+    // it is still there or was destroyed under the run. The window and its
+    // context stay until the process exits, current, for the run's end reads
+    // the last picture from them.
+    LoopEnd (*windowAtEnd)();
+    // Where the browser calls back for every frame: starts those calls,
+    // which step the run and finish it, and never returns. Null where the
+    // host loops the steps itself.
+    void (*handOverFrames)();
 };
 
 // The platform this program was built for.
 const HostPlatform& hostPlatform();
-
-// The frames of a blocking loop until the run ends: events first, a frame
-// whenever none is pending.
-void runFrames(const HostPlatform& platform, FrameLoop* loop);

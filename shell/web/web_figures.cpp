@@ -5,8 +5,6 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 static constexpr int64_t FiguresIntervalMicroseconds = 1000000;
@@ -47,12 +45,9 @@ void showFrameFigures(const FrameLoop& loop, int64_t now)
     startFrameFigures(loop, now);
 }
 
-void showBenchmarkResults(const FrameLoop& loop, const char* statsPath)
+void showBenchmarkResults(const FrameLoop& loop)
 {
-    std::ifstream file(statsPath, std::ios::binary);
-    std::ostringstream json;
-    json << file.rdbuf();
-    showBenchmarkOnPage(benchmarkText(loop.benchmark).c_str(), json.str().c_str());
+    showBenchmarkOnPage(benchmarkText(loop.benchmark).c_str(), benchmarkJson(loop.benchmark).c_str());
 }
 
 void showStatus(const char* text) { showStatusOnPage(text); }

@@ -12,9 +12,9 @@
 void startFrameFigures(const FrameLoop& loop, int64_t now);
 // Once a second: the frames presented since the figures were last shown.
 void showFrameFigures(const FrameLoop& loop, int64_t now);
-// The report the frame loop printed, and the stats file it wrote at statsPath,
-// also on the console as one message.
-void showBenchmarkResults(const FrameLoop& loop, const char* statsPath);
+// The report the run printed, and its stats as JSON to download, also on the
+// console as one message.
+void showBenchmarkResults(const FrameLoop& loop);
 
 // A line under the picture; empty clears it.
 void showStatus(const char* text);

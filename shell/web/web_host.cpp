@@ -1,6 +1,6 @@
-#include "shell/run/frame_loop.h"
 #include "shell/run/gl_context.h"
 #include "shell/run/host_platform.h"
+#include "shell/run/run_sequence.h"
 #include "shell/web/web_canvas.h"
 #include "shell/web/web_context.h"
 #include "shell/web/web_figures.h"
@@ -13,12 +13,8 @@
 
 // The page's canvas (web_page.html).
 static const char CanvasSelector[] = "#canvas";
-// The frame loop writes the benchmark's JSON here; the host hands it on to
-// the page and the console.
-static const char BenchmarkStatsPath[] = "/benchmark.json";
 static constexpr int64_t TimerFrequency = 1000000;
 
-static FrameLoop loop;
 // Whether an animation frame is asked for: a lost context lets the chain of
 // frames run out, and the restore starts it again only where it did.
 static bool framesRequested;
@@ -29,37 +25,30 @@ static void presentFrame() { }
 // The page's clock, performance.now(), in microseconds.
 static int64_t readTimer() { return static_cast<int64_t>(emscripten_get_now() * 1000.0); }
 
-static bool runOver() { return quitRequested() || loopOver(loop); }
-
 // The end of the run is the end of the process: exit hands the status to
 // the page, which shows that the demo has stopped and may start a new
 // instance on a new canvas, so this one stops listening to the page.
 [[noreturn]] static void endRun()
 {
-    const int status = finishFrameLoop(&loop, LoopEnd::WindowOpen);
-    if (loop.options.benchmark)
-        showBenchmarkResults(loop, BenchmarkStatsPath);
+    const int status = finishRun();
+    if (runningLoop()->options.benchmark)
+        showBenchmarkResults(*runningLoop());
     emscripten_html5_remove_all_event_listeners();
     std::exit(status);
 }
 
-// One animation frame: as the desktop loop between two events, with Escape
-// taking effect before the next frame is drawn. Returns whether another
-// frame is wanted: none while the context is lost, which may be before the
-// browser's event says so.
+// One animation frame: one step of the run, as the desktop loop takes
+// between two events. Returns whether another frame is wanted: none while
+// the context is lost, which may be before the browser's event says so.
 extern "C" EMSCRIPTEN_KEEPALIVE int runAnimationFrame()
 {
     if (contextLost()) {
         framesRequested = false;
         return 0;
     }
-    if (!runOver()) {
-        followCanvasLayout(CanvasSelector, loop.demo);
-        runLoopFrame(&loop, presentFrame);
-        showFrameFigures(loop, readTimer());
-    }
-    if (runOver())
+    if (!runStep())
         endRun();
+    showFrameFigures(*runningLoop(), readTimer());
     return 1;
 }
 
@@ -98,9 +87,10 @@ static void contextTakenAway()
 // birth. The time the context was away is not simulated.
 static void contextGivenBack()
 {
-    loop.demo.initialise();
-    loop.clock.previousReading = readTimer();
-    startFrameFigures(loop, loop.clock.previousReading);
+    FrameLoop* loop = runningLoop();
+    loop->demo.initialise();
+    loop->clock.previousReading = readTimer();
+    startFrameFigures(*loop, loop->clock.previousReading);
     showStatus("");
     if (!framesRequested)
         requestFrames();
@@ -124,19 +114,26 @@ static int openWindow(Demo demo, WindowRequest)
 
 static void windowReady(Demo demo) { emscripten_set_window_title(demo.configuration().title); }
 
-// The browser delivers events between animation frames, never inside one.
-static bool handleEvents() { return false; }
+// The browser delivers its events between animation frames, never inside
+// one, so none is pending here; the page's layout may have resized the
+// canvas since the last frame, and the frame follows it.
+static bool handleEvents()
+{
+    followCanvasLayout(CanvasSelector, runningLoop()->demo);
+    return false;
+}
 
-static LoopEnd closeWindow() { return LoopEnd::WindowOpen; }
+// Escape, which the page hands to the demo.
+static bool runEnded() { return quitRequested(); }
+
+// The canvas stays on the page with its last picture.
+static LoopEnd windowAtEnd() { return LoopEnd::WindowOpen; }
 
 // Returning from main would end the run before its first frame: the
-// browser's animation frames run the loop from here on.
-static void handOverFrames(FrameLoop* started)
+// browser's animation frames step the run from here on.
+static void handOverFrames()
 {
-    loop = *started;
-    if (loop.options.benchmark)
-        loop.options.statsFilePath = BenchmarkStatsPath;
-    startFrameFigures(loop, loop.clock.previousReading);
+    startFrameFigures(*runningLoop(), runningLoop()->clock.previousReading);
     watchContextLoss(CanvasSelector, contextTakenAway, contextGivenBack);
     requestFrames();
     emscripten_exit_with_live_runtime();
@@ -145,6 +142,6 @@ static void handOverFrames(FrameLoop* started)
 const HostPlatform& hostPlatform()
 {
     static const HostPlatform web = {startWindowSystem, readTimer, timerFrequency, openWindow,  windowReady,
-                                     handleEvents,      runOver,   presentFrame,   closeWindow, handOverFrames};
+                                     handleEvents,      runEnded,  presentFrame,   windowAtEnd, handOverFrames};
     return web;
 }

@@ -1,3 +1,4 @@
+#include "shell/diagnostics.h"
 #include "shell/run/gl_context.h"
 #include "shell/run/host_platform.h"
 #include "shell/win32/win32_window.h"
@@ -63,17 +64,21 @@ static bool runEnded() { return message.message == WM_QUIT; }
 
 static void present() { SwapBuffers(hostWindow.deviceContext); }
 
-// Closed by the system rather than by Escape: the window is destroyed and
-// has no picture left to save.
-static LoopEnd closeWindow()
+// The class is unregistered while its window may still exist (after Escape
+// it does), which Win32 refuses: the class then goes with the process, as
+// the window and its context do, so the refusal only goes to the debugger.
+// A window the system closed is destroyed and has no picture left to save.
+static LoopEnd windowAtEnd()
 {
-    unregisterHostWindowClass(GetModuleHandleA(nullptr));
+    const DWORD error = unregisterHostWindowClass(GetModuleHandleA(nullptr));
+    if (error != 0)
+        debugPrint("The window class stays registered until the process exits (error %lu).\n", error);
     return IsWindow(hostWindow.window) ? LoopEnd::WindowOpen : LoopEnd::WindowGone;
 }
 
 const HostPlatform& hostPlatform()
 {
     static const HostPlatform win32 = {startWindowSystem, readTimer, timerFrequency, openWindow,  windowReady,
-                                       handleEvents,      runEnded,  present,        closeWindow, nullptr};
+                                       handleEvents,      runEnded,  present,        windowAtEnd, nullptr};
     return win32;
 }

@@ -33,7 +33,10 @@ void registerHostWindowClass(HINSTANCE instance)
         win32CallFailed("RegisterClassExA");
 }
 
-void unregisterHostWindowClass(HINSTANCE instance) { UnregisterClassA(HostWindowClassName, instance); }
+DWORD unregisterHostWindowClass(HINSTANCE instance)
+{
+    return UnregisterClassA(HostWindowClassName, instance) ? 0 : GetLastError();
+}
 
 WindowPlacement placeHostWindow(int clientWidth, int clientHeight, int screenWidth, int screenHeight)
 {

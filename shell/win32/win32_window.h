@@ -20,7 +20,9 @@ extern const char* const HostWindowClassName;
 // Registering the class, creating a window and attaching a context are fatal
 // when a Win32 call fails, with a message naming the call and its error.
 void registerHostWindowClass(HINSTANCE instance);
-void unregisterHostWindowClass(HINSTANCE instance);
+// 0 once the class is gone, or the Win32 error that kept it: while a window
+// of the class still exists, ERROR_CLASS_HAS_WINDOWS.
+DWORD unregisterHostWindowClass(HINSTANCE instance);
 
 // The window size for a client area of clientWidth by clientHeight, centred
 // by integer halves, its top-left corner kept on screen.

@@ -1,6 +1,5 @@
 #include "frame_budget_gl_calls.h"
 #include "shell/run/frame_loop.h"
-#include "shell/run/frame_step.h"
 #include "gl_fixture.h"
 #include "shell/run/mouse_input.h"
 #include "thread_allocation_counting.h"
@@ -98,22 +97,25 @@ protected:
         presentedWindow = window;
         input = startMouseInput(1024, 1024);
         demo.initialise();
+        RunOptions fixedStep;
+        fixedStep.fixedStepMicroseconds = uint32_t(FrameStepMicroseconds);
+        startFrameLoop(&frames, demo, fixedStep, readTestTimer, {1000000, readTestTimer()}, readTestTimer(), 0);
         for (int frame = 0; frame < FirstFrames; ++frame)
             runOneFrame();
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 
-    void runOneFrame() { runFrame(demo, &clock, clock.previousReading + FrameStepMicroseconds, present); }
+    // A frame of the hosts' shared frame loop, on the fixed step.
+    void runOneFrame() { runLoopFrame(&frames, present); }
 
-    // The hosts' shared main loop under the options of a command line, past
+    // The hosts' shared frame loop under the options of a command line, past
     // its first frames.
-    FrameLoop startLoop(const RunOptions& options)
+    void startLoop(FrameLoop* loop, const RunOptions& options)
     {
         const int64_t startReading = readTestTimer();
-        FrameLoop loop = startFrameLoop(demo, options, readTestTimer, {1000000, readTestTimer()}, startReading, 0);
+        startFrameLoop(loop, demo, options, readTestTimer, {1000000, readTestTimer()}, startReading, 0);
         for (int frame = 0; frame < FirstFrames; ++frame)
-            runLoopFrame(&loop, present);
-        return loop;
+            runLoopFrame(loop, present);
     }
 
     long allocationsOfLoopFrames(FrameLoop* loop)
@@ -145,7 +147,7 @@ protected:
     }
 
     Demo demo = vanteelDemo();
-    FrameClock clock = {1000000, 0};
+    FrameLoop frames;
     MouseInput input = {};
 };
 INSTANTIATE_FOR_BOTH_CONTEXTS(FrameBudgetTest);
@@ -251,7 +253,8 @@ TEST_P(FrameBudgetTest, NoHeapAllocationAcrossHundredsOfFramesAfterTheFirst)
 // watch, and the frame limit with the screenshot still to come.
 TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopOfAPlainRun)
 {
-    FrameLoop loop = startLoop(RunOptions());
+    FrameLoop loop;
+    startLoop(&loop, RunOptions());
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
 }
 
@@ -259,7 +262,8 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopOnAFixedStep)
 {
     RunOptions options;
     options.fixedStepMicroseconds = uint32_t(FrameStepMicroseconds);
-    FrameLoop loop = startLoop(options);
+    FrameLoop loop;
+    startLoop(&loop, options);
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
 }
 
@@ -268,7 +272,8 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileTheBenchmarkRecordsFra
     RunOptions options;
     options.benchmark = true;
     options.warmupSeconds = 0;
-    FrameLoop loop = startLoop(options);
+    FrameLoop loop;
+    startLoop(&loop, options);
     const size_t recordedBefore = loop.benchmark.frameMilliseconds.size();
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
     EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), recordedBefore + LoopFrames);
@@ -279,7 +284,8 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileWatchingTheEffectFile)
 {
     RunOptions options;
     options.watch = true;
-    FrameLoop loop = startLoop(options);
+    FrameLoop loop;
+    startLoop(&loop, options);
     const int64_t firstLookDue = loop.watch.nextLookMicroseconds;
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
     EXPECT_TRUE(loop.watch.exists);
@@ -292,7 +298,8 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopBeforeTheLastFrameOfAScreen
     RunOptions options;
     options.frameLimit = FirstFrames + LoopFrames + 1;
     options.screenshotPath = "never-written.png";
-    FrameLoop loop = startLoop(options);
+    FrameLoop loop;
+    startLoop(&loop, options);
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
     EXPECT_TRUE(loop.screenshot.empty());
 }
@@ -356,15 +363,14 @@ static void countPresent()
     present();
 }
 
-static FrameLoop runLoopToItsEnd(Demo demo, const RunOptions& options)
+static void runLoopToItsEnd(FrameLoop* loop, Demo demo, const RunOptions& options)
 {
     const int64_t startReading = readFifteenMillisecondTimer();
-    FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
-                                    {timerHertz, readFifteenMillisecondTimer()}, startReading, 0);
+    startFrameLoop(loop, demo, options, readFifteenMillisecondTimer, {timerHertz, readFifteenMillisecondTimer()},
+                   startReading, 0);
     presents = 0;
-    while (!loopOver(loop) && presents < 1000)
-        runLoopFrame(&loop, countPresent);
-    return loop;
+    while (!loopOver(*loop) && presents < 1000)
+        runLoopFrame(loop, countPresent);
 }
 
 // Guards the frame count and the warm-up's units: --frames N presents N
@@ -379,7 +385,9 @@ TEST_P(FrameBudgetTest, TheLoopCountsFramesAndTheWarmUpInTheTimersOwnUnits)
 {
     RunOptions limited;
     limited.frameLimit = 7;
-    EXPECT_EQ(runLoopToItsEnd(demo, limited).framesPresented, 7);
+    FrameLoop loop;
+    runLoopToItsEnd(&loop, demo, limited);
+    EXPECT_EQ(loop.framesPresented, 7);
     EXPECT_EQ(presents, 7);
 
     struct Row {
@@ -398,7 +406,7 @@ TEST_P(FrameBudgetTest, TheLoopCountsFramesAndTheWarmUpInTheTimersOwnUnits)
         benchmark.benchmark = true;
         benchmark.warmupSeconds = row.warmupSeconds;
         benchmark.benchmarkSeconds = 0.5;
-        FrameLoop loop = runLoopToItsEnd(demo, benchmark);
+        runLoopToItsEnd(&loop, demo, benchmark);
         timerHertz = TenMegahertz;
         EXPECT_EQ(presents, row.presents) << row.hertz << " Hz, " << row.warmupSeconds << " s";
         const BenchmarkFigures& figures = loop.benchmark;
@@ -445,8 +453,9 @@ TEST_P(FrameBudgetTest, AWindowLostAsTheRunEndsFailsItOnlyWhereSomethingWasMisse
         options.benchmarkSeconds = 0.2;
         if (!row.benchmark)
             options.screenshotPath = picture.c_str();
-        FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
-                                        {timerHertz, readFifteenMillisecondTimer()}, readFifteenMillisecondTimer(), 0);
+        FrameLoop loop;
+        startFrameLoop(&loop, demo, options, readFifteenMillisecondTimer, {timerHertz, readFifteenMillisecondTimer()},
+                       readFifteenMillisecondTimer(), 0);
         for (int frame = 0; frame < row.frames && !loopOver(loop); ++frame)
             runLoopFrame(&loop, present);
         ::testing::internal::CaptureStderr();
@@ -471,8 +480,9 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
     options.warmupSeconds = 0.1;
     options.statsFilePath = stats.c_str();
     answerGlGetStringWithNull(true);
-    FrameLoop loop = startFrameLoop(demo, options, readFifteenMillisecondTimer,
-                                    {TenMegahertz, readFifteenMillisecondTimer()}, readFifteenMillisecondTimer(), 0);
+    FrameLoop loop;
+    startFrameLoop(&loop, demo, options, readFifteenMillisecondTimer, {TenMegahertz, readFifteenMillisecondTimer()},
+                   readFifteenMillisecondTimer(), 0);
     answerGlGetStringWithNull(false);
     EXPECT_EQ(loop.benchmark.setting.glRenderer, "unknown");
 
@@ -489,8 +499,8 @@ TEST_P(FrameBudgetTest, ARunThatFellShortOfItsOptionsEndsWithStatus1)
     };
     for (const Row& row : rows) {
         options.screenshotPath = row.screenshot;
-        loop = startFrameLoop(demo, options, readFifteenMillisecondTimer, {TenMegahertz, readFifteenMillisecondTimer()},
-                              readFifteenMillisecondTimer(), 0);
+        startFrameLoop(&loop, demo, options, readFifteenMillisecondTimer, {TenMegahertz, readFifteenMillisecondTimer()},
+                       readFifteenMillisecondTimer(), 0);
         for (int frame = 0; frame < row.frames; ++frame)
             runLoopFrame(&loop, present);
         ::testing::internal::CaptureStderr();

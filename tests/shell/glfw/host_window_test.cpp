@@ -1,12 +1,14 @@
-// The host's window, context preparation and frame step on a real display.
-// The host is handed a demo of recorders, so it is tested alone.
+// The host's window, context preparation and run sequence on a real
+// display. The host is handed a demo of recorders, so it is tested alone.
 
 #include "debug_capture.h"
 #include "test_display.h"
-#include "shell/run/frame_step.h"
+#include "thread_allocation_counting.h"
 #include "shell/run/gl_context.h"
 #include "shell/glfw/glfw_window.h"
 #include "shell/host.h"
+#include "shell/run/host_platform.h"
+#include "shell/run/run_sequence.h"
 #include "demo/scene.h"
 #include "shell/glfw/x11_window_loss.h"
 
@@ -23,6 +25,9 @@
 
 static std::vector<std::string> calls;
 static bool renderRaisesGlError;
+static bool presentRaisesGlError;
+// Inside the window system's own calls, whose allocations are not the run's.
+static bool insideWindowSystem;
 
 // An invalid enumerant: raises GL_INVALID_ENUM wherever it is called.
 static void raiseGlError() { glEnable(0xFFFF); }
@@ -38,10 +43,35 @@ static void recordRender()
         raiseGlError();
 }
 
-static const Demo recorder = {appConfig, nullptr, nullptr, recordUpdate, recordRender, nullptr,
-                              nullptr,   nullptr, nullptr, nullptr,      nullptr,      nullptr};
+static void ignoreMouse(int, int, MouseEvent) { }
+static void initialiseNothing() { }
 
-static void recordPresent() { calls.push_back("present"); }
+static const Demo recorder = {appConfig, nullptr, initialiseNothing, recordUpdate, recordRender, ignoreMouse,
+                              nullptr,   nullptr, nullptr,           nullptr,      nullptr,      nullptr};
+
+// The host's present and event handling, seen through the linker
+// (CMakeLists.txt wraps them): the present is recorded in the frame's order.
+extern "C" void __real_glfwSwapBuffers(GLFWwindow* window);
+extern "C" void __real_glfwPollEvents();
+
+extern "C" void __wrap_glfwSwapBuffers(GLFWwindow* window)
+{
+    insideWindowSystem = true;
+    __real_glfwSwapBuffers(window);
+    insideWindowSystem = false;
+    calls.push_back("present");
+    if (presentRaisesGlError)
+        raiseGlError();
+}
+
+extern "C" void __wrap_glfwPollEvents()
+{
+    insideWindowSystem = true;
+    __real_glfwPollEvents();
+    insideWindowSystem = false;
+}
+
+static bool allocationIsTheWindowSystems() { return insideWindowSystem; }
 
 // Every case starts GLFW on the display first, retrying a refused connection;
 // the host's own start-up then finds it started. Death tests run the case
@@ -57,7 +87,7 @@ protected:
 using HostStartUp = OnTheDisplay;
 using DemoWindow = OnTheDisplay;
 using OpenGlEntryPoints = OnTheDisplay;
-using FrameStep = OnTheDisplay;
+using RunSequence = OnTheDisplay;
 using WindowLoss = OnTheDisplay;
 
 static void allocateTheImpossible()
@@ -79,21 +109,19 @@ TEST_F(HostStartUp, AFailedAllocationInTheDemoEndsWithStatus1AndAMessage)
     EXPECT_EXIT(runHost(failing, RunOptions()), testing::ExitedWithCode(1), "Out of memory\\.");
 }
 
-static GLFWwindow* openWindow(int coreProfile)
+// The window through the host's own request, as the run sequence opens it.
+static GLFWwindow* openWindow(bool coreProfile)
 {
-    startWindowSystem();
-    GLFWwindow* window = createDemoWindow(appConfig(), coreProfile);
-    loadOpenGlEntryPoints();
-    if (coreProfile)
-        prepareCoreProfileContext();
-    return window;
+    hostPlatform().startWindowSystem();
+    hostPlatform().openWindow(recorder, {false, -1, coreProfile});
+    return glfwGetCurrentContext();
 }
 
 // Guards size, placement and style: a drawable of exactly the configured
 // size, centred on the primary monitor with halves that truncate, no border.
 TEST_F(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
 {
-    GLFWwindow* window = openWindow(0);
+    GLFWwindow* window = openWindow(false);
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
     EXPECT_EQ(width, 1024);
@@ -117,13 +145,13 @@ TEST_F(DemoWindow, IsABorderlessFixedSizeWindowCentredOnThePrimaryMonitor)
 // core one that would need a vertex array object.
 TEST_F(DemoWindow, MakesALegacyContextUnlessACoreProfileIsAskedFor)
 {
-    GLFWwindow* window = openWindow(0);
+    GLFWwindow* window = openWindow(false);
     EXPECT_NE(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
 }
 
 TEST_F(DemoWindow, CoreProfileIsAForwardCompatible32Context)
 {
-    GLFWwindow* window = openWindow(1);
+    GLFWwindow* window = openWindow(true);
     EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_PROFILE), GLFW_OPENGL_CORE_PROFILE);
     EXPECT_EQ(glfwGetWindowAttrib(window, GLFW_OPENGL_FORWARD_COMPAT), GLFW_TRUE);
     int major = glfwGetWindowAttrib(window, GLFW_CONTEXT_VERSION_MAJOR);
@@ -136,7 +164,7 @@ TEST_F(DemoWindow, CoreProfileIsAForwardCompatible32Context)
 TEST_F(OpenGlEntryPoints, AreLoadedAndTheDriverVersionIsPrintedOnce)
 {
     startWindowSystem();
-    createDemoWindow(appConfig(), 0);
+    createDemoWindow(appConfig(), WindowRequest {});
     DebugCapture capture;
     loadOpenGlEntryPoints();
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -165,10 +193,7 @@ static GLenum drawThreePoints()
 // a bound vertex array object.
 TEST_F(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
 {
-    startWindowSystem();
-    createDemoWindow(appConfig(), 1);
-    loadOpenGlEntryPoints();
-    prepareCoreProfileContext();
+    openWindow(true);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -176,43 +201,100 @@ TEST_F(OpenGlEntryPoints, ACoreContextIsReadyToDrawOncePrepared)
 TEST_F(OpenGlEntryPoints, ACoreContextRefusesToDrawUnprepared)
 {
     startWindowSystem();
-    createDemoWindow(appConfig(), 1);
+    createDemoWindow(appConfig(), {false, -1, true});
     loadOpenGlEntryPoints();
     while (glGetError() != GL_NO_ERROR) { }
     EXPECT_EQ(drawThreePoints(), static_cast<GLenum>(GL_INVALID_OPERATION));
 }
 
-// Guards the frame's order and its clock: the time since the previous
-// reading goes to update, then render, then present; the reading advances.
-TEST_F(FrameStep, UpdatesWithTheElapsedTimeThenRendersThenPresents)
+// A run of the sequence's own steps, as a desktop host loops them.
+static int runToTheEnd(Demo demo, const RunOptions& options)
 {
-    openWindow(0);
-    FrameClock clock = {1000000, 250};
-    runFrame(recorder, &clock, 250 + 16667, recordPresent);
-    runFrame(recorder, &clock, 250 + 16667 + 33000, recordPresent);
-    EXPECT_EQ(calls,
-              (std::vector<std::string> {"update 16667", "render", "present", "update 33000", "render", "present"}));
-    EXPECT_EQ(clock.previousReading, 250 + 16667 + 33000);
+    startRun(demo, options);
+    while (runStep()) { }
+    return finishRun();
 }
 
-static void runOneFrame(int coreProfile, PresentFrame present)
+static RunOptions framesOnAFixedStep(int64_t frames)
 {
-    openWindow(coreProfile);
-    FrameClock clock = {1000000, 0};
-    runFrame(recorder, &clock, 1000, present);
+    RunOptions options;
+    options.fixedStepMicroseconds = 16667;
+    options.frameLimit = frames;
+    return options;
+}
+
+// Guards the frame's order and its clock: the step goes to update, then
+// render, then the host's present; the run ends at its frame limit.
+TEST_F(RunSequence, UpdatesThenRendersThenPresentsUntilTheFrameLimit)
+{
+    EXPECT_EQ(runToTheEnd(recorder, framesOnAFixedStep(2)), 0);
+    EXPECT_EQ(calls,
+              (std::vector<std::string> {"update 16667", "render", "present", "update 16667", "render", "present"}));
+    EXPECT_EQ(runningLoop()->framesPresented, 2);
 }
 
 // Guards the error check's place: after presenting, so an error raised while
 // presenting is caught too, and fatal with the frame's own message.
-TEST_F(FrameStep, AnOpenGlErrorPendingAfterPresentingIsFatal)
+TEST_F(RunSequence, AnOpenGlErrorPendingAfterPresentingIsFatal)
 {
-    EXPECT_EXIT(runOneFrame(0, raiseGlError), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+    EXPECT_EXIT(
+        {
+            presentRaisesGlError = true;
+            runToTheEnd(recorder, framesOnAFixedStep(1));
+        },
+        testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
 }
 
-TEST_F(FrameStep, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
+TEST_F(RunSequence, AnOpenGlErrorLeftByRenderIsFatalOnTheCoreProfileToo)
 {
-    renderRaisesGlError = true;
-    EXPECT_EXIT(runOneFrame(1, recordPresent), testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+    RunOptions options = framesOnAFixedStep(1);
+    options.coreProfile = true;
+    EXPECT_EXIT(
+        {
+            renderRaisesGlError = true;
+            runToTheEnd(recorder, options);
+        },
+        testing::ExitedWithCode(1), "OpenGL error\\.\n\n$");
+}
+
+static void stayStill(uint32_t) { }
+static void drawNothing() { }
+static const char* noEffectFile() { return ""; }
+static int64_t noParticles() { return 0; }
+
+static const std::vector<double>& frameMilliseconds() { return runningLoop()->benchmark.frameMilliseconds; }
+
+// Guards the benchmark's promise that measuring allocates nothing: its
+// frame lists are reserved as the loop starts, and the sequence owns that
+// loop from then on (a copy would keep the frames but not the room).
+TEST_F(RunSequence, ABenchmarkAllocatesNothingInItsMeasuredFrames)
+{
+    constexpr size_t CountedFrames = 200;
+    Demo quiet = recorder;
+    quiet.update = stayStill;
+    quiet.render = drawNothing;
+    quiet.effectFilePath = noEffectFile;
+    quiet.particleCount = noParticles;
+    RunOptions options;
+    options.benchmark = true;
+    options.warmupSeconds = 0;
+    options.benchmarkSeconds = 1e9;
+    startRun(quiet, options);
+    ASSERT_TRUE(runStep());
+    ASSERT_TRUE(runStep());
+    calls.clear();
+    calls.shrink_to_fit();
+    calls.reserve(100 * CountedFrames);
+    const size_t measuredBefore = frameMilliseconds().size();
+    AllocationCounter counter;
+    startCountingThreadAllocations(counter, allocationIsTheWindowSystems);
+    // A step that handles an event draws no frame: the count is of frames.
+    for (size_t step = 0; step < 100 * CountedFrames && frameMilliseconds().size() < measuredBefore + CountedFrames;
+         ++step)
+        runStep();
+    stopCountingThreadAllocations();
+    EXPECT_EQ(counter.requests, 0);
+    EXPECT_EQ(frameMilliseconds().size(), measuredBefore + CountedFrames);
 }
 
 // Stands for the handler in place before the watch: ends the process with 6.
@@ -227,7 +309,7 @@ enum class About { DemoWindow, RootWindow };
 // code is counted from the extension's first one, known only once connected.
 static void reportXError(int errorCode, bool glxError = false, About about = About::DemoWindow)
 {
-    GLFWwindow* window = openWindow(0);
+    GLFWwindow* window = openWindow(false);
     XSetErrorHandler(passedOn);
     watchForWindowLoss(window);
     XErrorHandler installed = XSetErrorHandler(nullptr);

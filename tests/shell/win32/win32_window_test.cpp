@@ -176,6 +176,18 @@ TEST_F(HostWindowTest, CreatesAVisibleBorderlessCentredWindowOfTheClass)
     DestroyWindow(host.window);
 }
 
+// Guards the shut-down's reading of its one call: the host unregisters the
+// class while the window Escape leaves open still exists, which Win32
+// refuses; a class without windows goes.
+TEST_F(HostWindowTest, UnregisteringSaysWhetherAWindowOfTheClassKeptIt)
+{
+    HostWindow host = createHostWindow(appConfig());
+    EXPECT_EQ(unregisterHostWindowClass(GetModuleHandleA(nullptr)), DWORD {ERROR_CLASS_HAS_WINDOWS});
+    DestroyWindow(host.window);
+    EXPECT_EQ(unregisterHostWindowClass(GetModuleHandleA(nullptr)), 0u);
+    EXPECT_NE(unregisterHostWindowClass(GetModuleHandleA(nullptr)), 0u) << "a class unregistered twice";
+}
+
 // Guards the fix for a fruitless search: with no format the first window and
 // its context stay, instead of an invalid format on a new window.
 TEST_F(HostWindowTest, KeepsTheFirstWindowAndContextWhenNoMultisampledFormatIsFound)

@@ -1,8 +1,12 @@
+#include "shell/run/run_sequence.h"
+
 #include "shell/diagnostics.h"
-#include "shell/run/frame_loop.h"
-#include "shell/host.h"
 #include "shell/run/host_platform.h"
 #include "shell/run/program_location.h"
+
+// Started once and never copied: its benchmark lists are reserved up front
+// so that measuring allocates nothing, and a copy would not keep that room.
+static FrameLoop loop;
 
 // A demo that asks for vertical sync gets the driver's default, which is
 // vertical sync or what the user chose in the driver's settings.
@@ -15,7 +19,7 @@ static int swapIntervalFor(VerticalSync choice, const AppConfig& config)
     return config.verticalSync ? -1 : 0;
 }
 
-int runHost(Demo demo, const RunOptions& options)
+void startRun(Demo demo, const RunOptions& options)
 {
     const HostPlatform& platform = hostPlatform();
     makeOutOfMemoryFatal();
@@ -31,24 +35,35 @@ int runHost(Demo demo, const RunOptions& options)
         demo.resize(options.width, options.height);
     if (options.particleCount != 0)
         demo.useParticleCount(options.particleCount);
-    const WindowRequest window = {options.fullscreen, swapIntervalFor(options.verticalSync, demo.configuration())};
+    const WindowRequest window = {options.fullscreen, swapIntervalFor(options.verticalSync, demo.configuration()),
+                                  options.coreProfile};
     const int swapInterval = platform.openWindow(demo, window);
     demo.initialise();
     platform.windowReady(demo);
 
     const FrameClock clock = {platform.timerFrequency(), platform.readTimer()};
-    FrameLoop loop = startFrameLoop(demo, options, platform.readTimer, clock, startReading, swapInterval);
-    if (platform.handOverFrames)
-        platform.handOverFrames(&loop);
-    runFrames(platform, &loop);
-    const LoopEnd end = platform.closeWindow();
-    return finishFrameLoop(&loop, end);
+    startFrameLoop(&loop, demo, options, platform.readTimer, clock, startReading, swapInterval);
 }
 
-void runFrames(const HostPlatform& platform, FrameLoop* loop)
+static bool runOver() { return hostPlatform().runEnded() || loopOver(loop); }
+
+bool runStep()
 {
-    while (!platform.runEnded() && !loopOver(*loop)) {
-        if (!platform.handleEvents())
-            runLoopFrame(loop, platform.present);
-    }
+    const HostPlatform& platform = hostPlatform();
+    if (!runOver() && !platform.handleEvents())
+        runLoopFrame(&loop, platform.present);
+    return !runOver();
+}
+
+int finishRun() { return finishFrameLoop(&loop, hostPlatform().windowAtEnd()); }
+
+FrameLoop* runningLoop() { return &loop; }
+
+int runHost(Demo demo, const RunOptions& options)
+{
+    startRun(demo, options);
+    if (hostPlatform().handOverFrames)
+        hostPlatform().handOverFrames();
+    while (runStep()) { }
+    return finishRun();
 }
