@@ -39,8 +39,6 @@ static GLuint particleProgram;
 static GLuint sourceBuffer;
 static GLuint destinationBuffer;
 
-ParticleBufferNames particleBufferNames() { return {sourceBuffer, destinationBuffer}; }
-
 int64_t particlesSimulated() { return particleCount; }
 
 void useParticleCount(int64_t count)

