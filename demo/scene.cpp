@@ -9,8 +9,8 @@ static constexpr float ViewUnitsPerHeight = 5.6f;
 // grows with the window's aspect so that a wide window sees more, unstretched.
 static constexpr float FrustumHalfHeight = 0.4f;
 
-static AppConfig config = {"Vanteel", 1024, 1024, 0, 0};
-static SceneState scene = {0.0, 0.0f, 0.0f, 0.0f, 1.0f, {}, {}, {}, 1024, 1024};
+static AppConfig config = {"Vanteel", DefaultWindowWidth, DefaultWindowHeight, 0, 0};
+static SceneState scene = {0.0, 0.0f, 0.0f, 0.0f, 1.0f, {}, {}, {}, DefaultWindowWidth, DefaultWindowHeight};
 
 AppConfig appConfig() { return config; }
 

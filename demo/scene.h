@@ -41,7 +41,9 @@ struct SceneState {
     int viewportWidth, viewportHeight;
 };
 
-// The window the demo asks for: 1024 by 1024 until resized.
+// The window the demo asks for until resized.
+constexpr int DefaultWindowWidth = 1024;
+constexpr int DefaultWindowHeight = 1024;
 AppConfig appConfig();
 // The window's client size in pixels, which the projection's aspect and the
 // mouse mapping follow; the offscreen surfaces follow it in resize().

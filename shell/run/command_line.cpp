@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #ifndef VANTEEL_VERSION
@@ -55,6 +56,18 @@ bool parseSize(const char* text, int* width, int* height)
     return true;
 }
 
+// A default as the help writes it: "10", "0.5".
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// The bounds --particles takes, for its help and its complaint.
+const std::string ParticleBounds =
+    "from " + std::to_string(MinimumParticleCount) + " to " + std::to_string(MaximumParticleCount);
+
 std::string badValue(const char* option, const char* value, const char* wanted)
 {
     return std::string(option) + " wants " + wanted + ", not \"" + value + "\"";
@@ -71,7 +84,7 @@ struct Option {
     const char* name;
     enum { None, Required, Optional } value;
     const char* valueName;
-    const char* help;
+    std::string help;
     ApplyOption apply;
 };
 
@@ -120,15 +133,16 @@ const Option Options[] = {
          return std::string();
      }},
     {"--benchmark", Option::Optional, "SECONDS",
-     "measure the frame rate for SECONDS (10) after a\nwarm-up, print the figures and exit; a run ended\nsooner "
-     "reports what it measured and exits with 1",
+     "measure the frame rate for SECONDS (" + number(RunOptions().benchmarkSeconds) +
+         ") after a\nwarm-up, print the figures and exit; a run ended\n"
+         "sooner reports what it measured and exits with 1",
      [](CommandLine* line, const char* value) {
          line->options.benchmark = true;
          if (value != nullptr && !parseSeconds(value, false, &line->options.benchmarkSeconds))
              return badValue("--benchmark", value, "seconds above 0");
          return std::string();
      }},
-    {"--warmup", Option::Required, "SECONDS", "the benchmark's warm-up (2)",
+    {"--warmup", Option::Required, "SECONDS", "the benchmark's warm-up (" + number(RunOptions().warmupSeconds) + ")",
      [](CommandLine* line, const char* value) {
          if (!parseSeconds(value, true, &line->options.warmupSeconds))
              return badValue("--warmup", value, "seconds, 0 or more");
@@ -144,7 +158,9 @@ const Option Options[] = {
          line->options.statsFilePath = value;
          return std::string();
      }},
-    {"--size", Option::Required, "WxH", "the window's size in pixels (1024x1024)",
+    {"--size", Option::Required, "WxH",
+     "the window's size in pixels (" + std::to_string(DefaultWindowWidth) + "x" + std::to_string(DefaultWindowHeight) +
+         ")",
      [](CommandLine* line, const char* value) {
          if (!parseSize(value, &line->options.width, &line->options.height))
              return badValue("--size", value, "WIDTHxHEIGHT, each from 1 to 32767 pixels");
@@ -165,11 +181,12 @@ const Option Options[] = {
          line->options.verticalSync = VerticalSync::Off;
          return std::string();
      }},
-    {"--particles", Option::Required, "N", "simulate N particles (700000), from 1000 to 76695844",
+    {"--particles", Option::Required, "N",
+     "simulate N particles (" + std::to_string(DefaultParticleCount) + "), " + ParticleBounds,
      [](CommandLine* line, const char* value) {
          uint64_t count = 0;
          if (!parseWhole(value, MaximumParticleCount, &count) || count < MinimumParticleCount)
-             return badValue("--particles", value, "a whole number from 1000 to 76695844");
+             return badValue("--particles", value, ("a whole number " + ParticleBounds).c_str());
          line->options.particleCount = int64_t(count);
          return std::string();
      }},
@@ -305,7 +322,7 @@ std::string helpText()
         std::string left = "  " + synopsis(option, spelledOut(option));
         text += left.size() < column ? left + std::string(column - left.size(), ' ')
                                      : left + "\n" + std::string(column, ' ');
-        for (const char* line = option.help; *line != '\0';) {
+        for (const char* line = option.help.c_str(); *line != '\0';) {
             const char* end = std::strchr(line, '\n');
             const size_t length = end ? size_t(end - line) : std::strlen(line);
             text.append(line, length).append("\n");

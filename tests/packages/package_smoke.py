@@ -9,7 +9,7 @@ checked for the nebula, status 0. Also what the package must hold besides.
     package_smoke.py windows-contents dist/vanteel-VERSION-windows-x86.zip
 
 The deb case unpacks the package into a scratch root (dpkg-deb -x), checks
-its layout, control fields and desktop entry, and starts the program from
+its layout, control fields, desktop entry and manual page, and starts the program from
 there, from an unrelated folder, with no --assets.
 
 The Windows case runs under Wine in the prefix that WINEPREFIX names; its
@@ -19,6 +19,7 @@ package and the DLLs its program imports without starting it, for a machine
 whose Wine cannot run that architecture.
 """
 
+import gzip
 import os
 import re
 import shutil
@@ -94,7 +95,7 @@ def case_linux(package, scratch):
 # What the .deb installs under /usr besides the program.
 DEB_FILES = ["share/vanteel/Shaders.glsl", "share/applications/vanteel.desktop",
              "share/icons/hicolor/scalable/apps/vanteel.svg", "share/doc/vanteel/copyright",
-             "share/doc/vanteel/README.md", "share/doc/vanteel/THIRD-PARTY.txt",
+             "share/doc/vanteel/README.md", "share/doc/vanteel/THIRD-PARTY.txt", "share/doc/vanteel/changelog.gz",
              *(f"share/icons/hicolor/{size}x{size}/apps/vanteel.png" for size in (16, 24, 32, 48, 64, 128, 256))]
 
 
@@ -133,6 +134,24 @@ def case_deb(package, scratch):
     executable = os.path.join(root, "usr", "bin", "vanteel")
     run_command_line_on_display(executable, [*FRAMES, "--screenshot", "frame.png"], elsewhere)
     expect_nebula(os.path.join(elsewhere, "frame.png"))
+    expect_manual_page_of(executable, os.path.join(root, "usr/share/man/man1/vanteel.1.gz"), elsewhere)
+
+
+def expect_manual_page_of(executable, manual_page, working_directory):
+    """The manual page says word for word what the program's --help says, and
+    its header the version --version gives; both run with no display."""
+    with gzip.open(manual_page, "rt") as page:
+        text = page.read()
+    answers = [run_command_line(executable, [option], working_directory) for option in ("--help", "--version")]
+    expect(all(answer.returncode == 0 for answer in answers), "--help or --version failed with no display")
+    help_text, version = (answer.stdout.decode() for answer in answers)
+    header = re.search(r'^\.TH .*$', text, re.MULTILINE)
+    expect(header and f'"{version.strip()}"' in header.group(0), f"the manual page's header is not {version.strip()!r}")
+    description = text.split(".SH DESCRIPTION\n", 1)[-1].split("\n.SH ", 1)[0]
+    # The page's words without its macros, font changes and escaped hyphens.
+    words = re.sub(r"\\f[BRI]|\\[/,]", "",
+                   " ".join(line for line in description.splitlines() if not line.startswith("."))).replace("\\-", "-")
+    expect(words.split() == help_text.split(), "the manual page does not say what --help says")
 
 
 def imported_dlls(executable):

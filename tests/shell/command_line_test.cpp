@@ -1,8 +1,12 @@
 #include "shell/run/command_line.h"
 
+#include "demo/scene.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -202,4 +206,38 @@ TEST(CommandLine, AMistakeIsReportedOnOneLineWithTheUsage)
     EXPECT_EQ(line.find('\n'), line.size() - 1);
     EXPECT_NE(helpText().find("--fixed-step MICROSECONDS"), std::string::npos);
     EXPECT_EQ(versionText().rfind("Vanteel ", 0), 0u);
+}
+
+// The figures --help gives are the ones a run gets: the benchmark's seconds as
+// parsed, the window the demo asks for, and the particle bounds the parser
+// enforces and its complaint names.
+TEST(CommandLine, TheHelpGivesTheDefaultsAndBoundsARunGets)
+{
+    const std::string help = helpText();
+    const RunOptions benchmark = parse({"--benchmark"}).options;
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "SECONDS (%g) after", benchmark.benchmarkSeconds);
+    EXPECT_NE(help.find(expected), std::string::npos) << expected;
+    std::snprintf(expected, sizeof expected, "warm-up (%g)\n", benchmark.warmupSeconds);
+    EXPECT_NE(help.find(expected), std::string::npos) << expected;
+    std::snprintf(expected, sizeof expected, "pixels (%dx%d)\n", appConfig().width, appConfig().height);
+    EXPECT_NE(help.find(expected), std::string::npos) << expected;
+    std::snprintf(expected, sizeof expected, "particles (%lld), ", (long long)DefaultParticleCount);
+    const size_t particles = help.find(expected);
+    ASSERT_NE(particles, std::string::npos) << expected;
+
+    long long smallest = 0, largest = 0;
+    ASSERT_EQ(std::sscanf(help.c_str() + particles + std::strlen(expected), "from %lld to %lld\n", &smallest, &largest),
+              2);
+    for (long long count : {smallest, largest}) {
+        const std::string text = std::to_string(count);
+        EXPECT_EQ(parse({"--particles", text.c_str()}).action, CommandLineAction::Run) << text;
+    }
+    const std::string bounds = "from " + std::to_string(smallest) + " to " + std::to_string(largest);
+    for (long long count : {smallest - 1, largest + 1}) {
+        const std::string text = std::to_string(count);
+        const CommandLine line = parse({"--particles", text.c_str()});
+        EXPECT_EQ(line.action, CommandLineAction::UsageError) << text;
+        EXPECT_NE(line.problem.find(bounds), std::string::npos) << line.problem;
+    }
 }
