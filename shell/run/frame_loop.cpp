@@ -43,6 +43,7 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
         loop.benchmark.setting = readBenchmarkSetting(demo, options, swapInterval);
         loop.benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
         loop.benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
+        loop.benchmark.cpuTimeMeasured = true;
         loop.previousFrameCpuSeconds = processCpuSeconds();
     }
     if (options.recordDirectory)
@@ -59,7 +60,7 @@ FrameLoop startFrameLoop(Demo demo, const RunOptions& options, ReadTimer readTim
 
 static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
 {
-    const double cpuSeconds = processCpuSeconds();
+    const std::optional<double> cpuSeconds = processCpuSeconds();
     BenchmarkFigures& figures = loop->benchmark;
     if (loop->framesPresented == 1) {
         figures.firstFrameSeconds = secondsBetween(*loop, loop->startReading, frameEnd);
@@ -67,7 +68,10 @@ static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
         loop->measureFrom = frameEnd + int64_t(loop->options.warmupSeconds * double(loop->clock.frequency));
     } else if (frameEnd > loop->measureFrom) {
         figures.frameMilliseconds.push_back(secondsBetween(*loop, loop->previousFrameEnd, frameEnd) * 1e3);
-        figures.frameCpuMilliseconds.push_back((cpuSeconds - loop->previousFrameCpuSeconds) * 1e3);
+        if (cpuSeconds && loop->previousFrameCpuSeconds)
+            figures.frameCpuMilliseconds.push_back((*cpuSeconds - *loop->previousFrameCpuSeconds) * 1e3);
+        else
+            figures.cpuTimeMeasured = false;
         figures.measuredSeconds = secondsBetween(*loop, loop->measureFrom, frameEnd);
         if (figures.measuredSeconds >= loop->options.benchmarkSeconds) {
             figures.complete = true;

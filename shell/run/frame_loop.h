@@ -9,6 +9,7 @@
 #include "shell/host.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The part of the main loop that every host shares: what one frame does under
@@ -29,7 +30,7 @@ struct FrameLoop {
     int64_t framesPresented;
     int64_t previousFrameEnd;
     int64_t measureFrom; // the benchmark counts frames that end after this reading
-    double previousFrameCpuSeconds;
+    std::optional<double> previousFrameCpuSeconds;
     BenchmarkFigures benchmark; // its frame lists reserved up front
     EffectWatch watch;
     DebugOutputSink debugOutputBeforeWatch;

@@ -400,6 +400,10 @@ async function caseOptions(site) {
     const shown = await page.page.textContent('#benchmark-figures');
     expect(shown.includes(rate.text.trimEnd()) && await page.page.isVisible('#benchmark'),
            `the page shows ${JSON.stringify(shown)}, not the console's "${rate.text}"`);
+    // A page has no clock of its CPU time: no figure, never a zero.
+    expect(json.cpuMillisecondsPerFrame === null && json.frameCpuMilliseconds === null &&
+           /^rate: .*; CPU time not measured$/m.test(shown),
+           `CPU ${json.cpuMillisecondsPerFrame} ms per frame in the JSON; the page shows ${JSON.stringify(shown)}`);
     expect(await page.page.isVisible('#start-again'), 'the page offers no way to start again');
     demoHash = json.effectFile.hash;
     page.expectCleanConsole();
