@@ -404,6 +404,15 @@ async function caseOptions(site) {
     expect(json.cpuMillisecondsPerFrame === null && json.frameCpuMilliseconds === null &&
            /^rate: .*; CPU time not measured$/m.test(shown),
            `CPU ${json.cpuMillisecondsPerFrame} ms per frame in the JSON; the page shows ${JSON.stringify(shown)}`);
+    // The GPU by the name the browser gives of it, not WebGL's stand-in.
+    const [vendor, renderer] = await page.page.evaluate(() => {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      const names = gl.getExtension('WEBGL_debug_renderer_info');
+      return names ? [gl.getParameter(names.UNMASKED_VENDOR_WEBGL), gl.getParameter(names.UNMASKED_RENDERER_WEBGL)] : [];
+    });
+    expect(renderer && json.gl.vendor === vendor && json.gl.renderer === renderer &&
+           shown.includes(`GL: ${vendor}, ${renderer}; OpenGL`),
+           `the report names "${json.gl.vendor}", "${json.gl.renderer}"; the browser "${vendor}", "${renderer}"`);
     expect(await page.page.isVisible('#start-again'), 'the page offers no way to start again');
     demoHash = json.effectFile.hash;
     page.expectCleanConsole();
