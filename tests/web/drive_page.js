@@ -411,8 +411,9 @@ async function caseOptions(site) {
       return names ? [gl.getParameter(names.UNMASKED_VENDOR_WEBGL), gl.getParameter(names.UNMASKED_RENDERER_WEBGL)] : [];
     });
     expect(renderer && json.gl.vendor === vendor && json.gl.renderer === renderer &&
-           shown.includes(`GL: ${vendor}, ${renderer}; OpenGL`),
-           `the report names "${json.gl.vendor}", "${json.gl.renderer}"; the browser "${vendor}", "${renderer}"`);
+           shown.includes(`GL: ${vendor}, ${renderer}; OpenGL`) && json.gl.version.includes('WebGL 2.0'),
+           `the report names "${json.gl.vendor}", "${json.gl.renderer}", version "${json.gl.version}"; ` +
+           `the browser "${vendor}", "${renderer}"`);
     expect(await page.page.isVisible('#start-again'), 'the page offers no way to start again');
     demoHash = json.effectFile.hash;
     page.expectCleanConsole();
