@@ -46,7 +46,8 @@ FrameTimeSummary summariseFrames(const BenchmarkFigures& figures)
     const size_t slowest = (sorted.size() + 99) / 100;
     const double slowestTotal = sum(sorted, sorted.size() - slowest);
     summary.onePercentLowFramesPerSecond = slowestTotal > 0 ? double(slowest) * 1000.0 / slowestTotal : 0;
-    summary.cpuMillisecondsPerFrame = sum(figures.frameCpuMilliseconds) / frames;
+    if (figures.cpuTimeMeasured)
+        summary.cpuMillisecondsPerFrame = sum(figures.frameCpuMilliseconds) / frames;
     return summary;
 }
 
@@ -62,13 +63,16 @@ std::string benchmarkText(const BenchmarkFigures& figures)
     char step[48] = "the measured clock";
     if (setting.fixedStepMicroseconds != 0)
         std::snprintf(step, sizeof step, "a fixed step of %u us", setting.fixedStepMicroseconds);
+    char cpu[48] = "CPU time not measured";
+    if (summary.cpuMillisecondsPerFrame)
+        std::snprintf(cpu, sizeof cpu, "CPU %.2f ms per frame", *summary.cpuMillisecondsPerFrame);
     char rates[320] = "no frame was measured\n";
     if (summary.frames > 0)
         std::snprintf(rates, sizeof rates,
-                      "rate: %.1f frames per second, 1%% low %.1f; CPU %.2f ms per frame\n"
+                      "rate: %.1f frames per second, 1%% low %.1f; %s\n"
                       "frame time: min %.2f, mean %.2f, median %.2f, p95 %.2f, p99 %.2f, max %.2f ms\n",
-                      summary.framesPerSecond, summary.onePercentLowFramesPerSecond, summary.cpuMillisecondsPerFrame,
-                      summary.minimum, summary.mean, summary.median, summary.p95, summary.p99, summary.maximum);
+                      summary.framesPerSecond, summary.onePercentLowFramesPerSecond, cpu, summary.minimum, summary.mean,
+                      summary.median, summary.p95, summary.p99, summary.maximum);
     char text[2048];
     std::snprintf(text, sizeof text,
                   "Vanteel %s benchmark%s: %lld frames in %.2f of %g s after %g s of warm-up\n"
@@ -124,10 +128,12 @@ std::string benchmarkJson(const BenchmarkFigures& figures)
           {"p99", figure(summary.p99)},
           {"max", figure(summary.maximum)}}},
         {"onePercentLowFramesPerSecond", figure(summary.onePercentLowFramesPerSecond)},
-        {"cpuMillisecondsPerFrame", figure(summary.cpuMillisecondsPerFrame)},
+        {"cpuMillisecondsPerFrame",
+         summary.cpuMillisecondsPerFrame ? nlohmann::json(*summary.cpuMillisecondsPerFrame) : nlohmann::json()},
         {"firstFrameSeconds", figures.firstFrameSeconds},
         {"frameTimesMilliseconds", figures.frameMilliseconds},
-        {"frameCpuMilliseconds", figures.frameCpuMilliseconds},
+        {"frameCpuMilliseconds",
+         figures.cpuTimeMeasured ? nlohmann::json(figures.frameCpuMilliseconds) : nlohmann::json()},
     };
     // A driver's strings are not promised to be UTF-8.
     return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
@@ -138,9 +144,14 @@ std::string benchmarkCsv(const BenchmarkFigures& figures)
     std::string csv = "frame,milliseconds,cpu_milliseconds\n";
     char row[96];
     for (size_t i = 0; i < figures.frameMilliseconds.size(); ++i) {
-        const double cpu = i < figures.frameCpuMilliseconds.size() ? figures.frameCpuMilliseconds[i] : 0;
-        std::snprintf(row, sizeof row, "%zu,%.6f,%.6f\n", i + 1, figures.frameMilliseconds[i], cpu);
+        std::snprintf(row, sizeof row, "%zu,%.6f,", i + 1, figures.frameMilliseconds[i]);
         csv += row;
+        // An unmeasured CPU time is an empty field, not a zero.
+        if (figures.cpuTimeMeasured) {
+            std::snprintf(row, sizeof row, "%.6f", figures.frameCpuMilliseconds[i]);
+            csv += row;
+        }
+        csv += '\n';
     }
     return csv;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 // The version of the stats file's layout (docs/benchmark-stats.schema.json):
 // raised whenever a field changes meaning or goes away.
-constexpr int BenchmarkSchemaVersion = 2;
+constexpr int BenchmarkSchemaVersion = 3;
 
 // Where and how a --benchmark run ran: the facts two machines' reports are
 // compared by, gathered before the first frame.
@@ -25,11 +26,14 @@ struct BenchmarkSetting {
 // What a --benchmark run measured after its warm-up.
 struct BenchmarkFigures {
     BenchmarkSetting setting;
-    std::vector<double> frameMilliseconds;    // every measured frame, in order
-    std::vector<double> frameCpuMilliseconds; // the process's CPU time in each of them
-    double measuredSeconds;                   // from the end of the warm-up to the last measured frame
-    double firstFrameSeconds;                 // from start-up to the first frame presented
-    bool complete;                            // ran its requested seconds
+    std::vector<double> frameMilliseconds; // every measured frame, in order
+    // The process's CPU time in each of them, where cpuTimeMeasured: false
+    // where the host has no such clock or a reading failed.
+    std::vector<double> frameCpuMilliseconds;
+    bool cpuTimeMeasured;
+    double measuredSeconds;   // from the end of the warm-up to the last measured frame
+    double firstFrameSeconds; // from start-up to the first frame presented
+    bool complete;            // ran its requested seconds
 };
 
 // Frame times in milliseconds; percentiles by nearest rank, and the 1% low
@@ -39,7 +43,7 @@ struct FrameTimeSummary {
     double framesPerSecond;
     double minimum, mean, median, p95, p99, maximum;
     double onePercentLowFramesPerSecond;
-    double cpuMillisecondsPerFrame;
+    std::optional<double> cpuMillisecondsPerFrame; // none where the CPU time was not measured
 };
 
 FrameTimeSummary summariseFrames(const BenchmarkFigures& figures);

@@ -1,16 +1,9 @@
 #include "shell/run/benchmark_setting.h"
 
 #include "shell/run/platform_facts.h"
-
-#include <GL/glew.h>
+#include "shell/run/reported_gl_string.h"
 
 #include <ctime>
-
-static std::string glText(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "unknown";
-}
 
 static std::string utcNow()
 {
@@ -26,10 +19,10 @@ BenchmarkSetting readBenchmarkSetting(Demo demo, const RunOptions& options, int 
     const AppConfig config = demo.configuration();
     return {utcNow(),
             operatingSystemDescription(),
-            glText(GL_VENDOR),
-            glText(GL_RENDERER),
-            glText(GL_VERSION),
-            glText(GL_SHADING_LANGUAGE_VERSION),
+            reportedGlString(GL_VENDOR),
+            reportedGlString(GL_RENDERER),
+            reportedGlString(GL_VERSION),
+            reportedGlString(GL_SHADING_LANGUAGE_VERSION),
             config.width,
             config.height,
             demo.particleCount(),

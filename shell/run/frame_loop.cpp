@@ -43,6 +43,7 @@ void startFrameLoop(FrameLoop* loop, Demo demo, const RunOptions& options, ReadT
         loop->benchmark.setting = readBenchmarkSetting(demo, options, swapInterval);
         loop->benchmark.frameMilliseconds.reserve(ReservedFrameTimes);
         loop->benchmark.frameCpuMilliseconds.reserve(ReservedFrameTimes);
+        loop->benchmark.cpuTimeMeasured = true;
         loop->previousFrameCpuSeconds = processCpuSeconds();
     }
     if (options.recordDirectory)
@@ -58,7 +59,7 @@ void startFrameLoop(FrameLoop* loop, Demo demo, const RunOptions& options, ReadT
 
 static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
 {
-    const double cpuSeconds = processCpuSeconds();
+    const std::optional<double> cpuSeconds = processCpuSeconds();
     BenchmarkFigures& figures = loop->benchmark;
     if (loop->framesPresented == 1) {
         figures.firstFrameSeconds = secondsBetween(*loop, loop->startReading, frameEnd);
@@ -66,7 +67,10 @@ static void recordBenchmarkFrame(FrameLoop* loop, int64_t frameEnd)
         loop->measureFrom = frameEnd + int64_t(loop->options.warmupSeconds * double(loop->clock.frequency));
     } else if (frameEnd > loop->measureFrom) {
         figures.frameMilliseconds.push_back(secondsBetween(*loop, loop->previousFrameEnd, frameEnd) * 1e3);
-        figures.frameCpuMilliseconds.push_back((cpuSeconds - loop->previousFrameCpuSeconds) * 1e3);
+        if (cpuSeconds && loop->previousFrameCpuSeconds)
+            figures.frameCpuMilliseconds.push_back((*cpuSeconds - *loop->previousFrameCpuSeconds) * 1e3);
+        else
+            figures.cpuTimeMeasured = false;
         figures.measuredSeconds = secondsBetween(*loop, loop->measureFrom, frameEnd);
         if (figures.measuredSeconds >= loop->options.benchmarkSeconds) {
             figures.complete = true;

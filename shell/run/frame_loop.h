@@ -8,6 +8,7 @@
 #include "shell/host.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // What one frame does under the run's options (the measured or the fixed
@@ -30,7 +31,7 @@ struct FrameLoop {
     int64_t framesPresented;
     int64_t previousFrameEnd;
     int64_t measureFrom; // the benchmark counts frames that end after this reading
-    double previousFrameCpuSeconds;
+    std::optional<double> previousFrameCpuSeconds;
     BenchmarkFigures benchmark; // its frame lists reserved up front
     EffectWatch watch;
     DebugOutputSink debugOutputBeforeWatch;

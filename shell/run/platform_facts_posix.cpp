@@ -4,11 +4,11 @@
 
 #include <ctime>
 
-double processCpuSeconds()
+std::optional<double> processCpuSeconds()
 {
     timespec time = {};
     if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time) != 0)
-        return 0;
+        return std::nullopt;
     return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
 }
 

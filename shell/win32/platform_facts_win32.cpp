@@ -4,11 +4,11 @@
 
 #include <cstdio>
 
-double processCpuSeconds()
+std::optional<double> processCpuSeconds()
 {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0;
+        return std::nullopt;
     auto ticks = [](FILETIME time) { return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime; };
     // FILETIME counts 100-nanosecond intervals.
     return double(ticks(kernel) + ticks(user)) * 1e-7;

@@ -278,6 +278,7 @@ TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileTheBenchmarkRecordsFra
     EXPECT_EQ(allocationsOfLoopFrames(&loop), 0);
     EXPECT_EQ(loop.benchmark.frameMilliseconds.size(), recordedBefore + LoopFrames);
     EXPECT_EQ(loop.benchmark.frameCpuMilliseconds.size(), recordedBefore + LoopFrames);
+    EXPECT_TRUE(loop.benchmark.cpuTimeMeasured);
 }
 
 TEST_P(FrameBudgetTest, NoHeapAllocationInTheMainLoopWhileWatchingTheEffectFile)

@@ -27,6 +27,7 @@ static BenchmarkFigures figuresOf(std::vector<double> frameMilliseconds, bool co
                        10.0,
                        "44bc2cf5ad770999"};
     figures.frameCpuMilliseconds.assign(frameMilliseconds.size(), 2.0);
+    figures.cpuTimeMeasured = true;
     figures.frameMilliseconds = std::move(frameMilliseconds);
     figures.measuredSeconds = complete ? 10.0 : 4.5;
     figures.firstFrameSeconds = 0.25;
@@ -74,7 +75,7 @@ TEST(BenchmarkReport, PercentilesAndTheOnePercentLowAtSampleCountsThatDoNotDivid
         EXPECT_DOUBLE_EQ(summary.onePercentLowFramesPerSecond, row.onePercentLowFramesPerSecond) << row.frames;
         EXPECT_DOUBLE_EQ(summary.mean, (row.frames + 1) / 2.0) << row.frames;
         EXPECT_DOUBLE_EQ(summary.framesPerSecond, 1000.0 / summary.mean) << row.frames;
-        EXPECT_DOUBLE_EQ(summary.cpuMillisecondsPerFrame, 2.0) << row.frames;
+        EXPECT_DOUBLE_EQ(summary.cpuMillisecondsPerFrame.value_or(-1), 2.0) << row.frames;
     }
 }
 
@@ -102,6 +103,7 @@ TEST(BenchmarkReport, JsonCarriesTheSettingTheSummaryAndEveryFrame)
     EXPECT_EQ(json["frameMilliseconds"]["p99"], 99.0);
     EXPECT_EQ(json["frameTimesMilliseconds"].size(), 100u);
     EXPECT_EQ(json["frameTimesMilliseconds"][0], 100.0);
+    EXPECT_EQ(json["cpuMillisecondsPerFrame"], 2.0);
     EXPECT_EQ(json["frameCpuMilliseconds"].size(), 100u);
     EXPECT_EQ(json["firstFrameSeconds"], 0.25);
 
@@ -145,11 +147,40 @@ TEST(BenchmarkReport, CsvHasAHeaderAndOneRowPerMeasuredFrame)
     EXPECT_EQ(benchmarkCsv(figuresOf({})), "frame,milliseconds,cpu_milliseconds\n");
 }
 
+// Guards a host with no clock of the process's CPU time (a browser), or a
+// reading that failed: the CPU time is absent from the text, the JSON and the
+// CSV, never a zero nor the frames' partial record, while the frame times stay.
+TEST(BenchmarkReport, AnUnmeasuredCpuTimeIsAbsentRatherThanZero)
+{
+    BenchmarkFigures figures = figuresOf({16.5, 17.25, 40});
+    figures.cpuTimeMeasured = false;
+    const FrameTimeSummary summary = summariseFrames(figures);
+    EXPECT_FALSE(summary.cpuMillisecondsPerFrame.has_value());
+    EXPECT_EQ(summary.maximum, 40);
+
+    const std::string text = benchmarkText(figures);
+    EXPECT_NE(text.find("1% low 25.0; CPU time not measured\nframe time: min 16.50"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ms per frame"), std::string::npos) << text;
+
+    const nlohmann::json json = nlohmann::json::parse(benchmarkJson(figures));
+    EXPECT_TRUE(json["cpuMillisecondsPerFrame"].is_null());
+    EXPECT_TRUE(json["frameCpuMilliseconds"].is_null());
+    EXPECT_EQ(json["frameTimesMilliseconds"].size(), 3u);
+    EXPECT_EQ(json["frameMilliseconds"]["max"], 40.0);
+
+    EXPECT_EQ(benchmarkCsv(figures),
+              "frame,milliseconds,cpu_milliseconds\n"
+              "1,16.500000,\n"
+              "2,17.250000,\n"
+              "3,40.000000,\n");
+}
+
 TEST(BenchmarkReport, TheSummarySaysWhatWasMeasuredAndWhetherTheRunWasCutShort)
 {
     std::string text = benchmarkText(figuresOf(countingDown(100)));
     EXPECT_NE(text.find("benchmark: 100 frames in 10.00 of 10 s after 2 s of warm-up"), std::string::npos) << text;
     EXPECT_NE(text.find("1024x1024, 700000 particles, swap interval 0, the measured clock"), std::string::npos) << text;
+    EXPECT_NE(text.find("1% low 10.0; CPU 2.00 ms per frame\n"), std::string::npos) << text;
     EXPECT_NE(text.find("min 1.00, mean 50.50, median 50.00, p95 95.00, p99 99.00, max 100.00 ms"), std::string::npos)
         << text;
     EXPECT_NE(text.find("effect file XXH64 44bc2cf5ad770999"), std::string::npos) << text;

@@ -400,6 +400,20 @@ async function caseOptions(site) {
     const shown = await page.page.textContent('#benchmark-figures');
     expect(shown.includes(rate.text.trimEnd()) && await page.page.isVisible('#benchmark'),
            `the page shows ${JSON.stringify(shown)}, not the console's "${rate.text}"`);
+    // A page has no clock of its CPU time: no figure, never a zero.
+    expect(json.cpuMillisecondsPerFrame === null && json.frameCpuMilliseconds === null &&
+           /^rate: .*; CPU time not measured$/m.test(shown),
+           `CPU ${json.cpuMillisecondsPerFrame} ms per frame in the JSON; the page shows ${JSON.stringify(shown)}`);
+    // The GPU by the name the browser gives of it, not WebGL's stand-in.
+    const [vendor, renderer] = await page.page.evaluate(() => {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      const names = gl.getExtension('WEBGL_debug_renderer_info');
+      return names ? [gl.getParameter(names.UNMASKED_VENDOR_WEBGL), gl.getParameter(names.UNMASKED_RENDERER_WEBGL)] : [];
+    });
+    expect(renderer && json.gl.vendor === vendor && json.gl.renderer === renderer &&
+           shown.includes(`GL: ${vendor}, ${renderer}; OpenGL`) && json.gl.version.includes('WebGL 2.0'),
+           `the report names "${json.gl.vendor}", "${json.gl.renderer}", version "${json.gl.version}"; ` +
+           `the browser "${vendor}", "${renderer}"`);
     expect(await page.page.isVisible('#start-again'), 'the page offers no way to start again');
     demoHash = json.effectFile.hash;
     page.expectCleanConsole();
