@@ -405,6 +405,8 @@ async function caseOptions(site) {
            /^rate: .*; CPU time not measured$/m.test(shown),
            `CPU ${json.cpuMillisecondsPerFrame} ms per frame in the JSON; the page shows ${JSON.stringify(shown)}`);
     // The GPU by the name the browser gives of it, not WebGL's stand-in.
+    const system = await page.page.evaluate(() => `${navigator.platform}; ${navigator.userAgent}`);
+    expect(json.operatingSystem === system, `the report's system "${json.operatingSystem}", the browser's "${system}"`);
     const [vendor, renderer] = await page.page.evaluate(() => {
       const gl = document.createElement('canvas').getContext('webgl2');
       const names = gl.getExtension('WEBGL_debug_renderer_info');
