@@ -77,6 +77,7 @@ TEST(InfoLog, ReadsNoFurtherThanTheLengthGiven)
 {
     EXPECT_THAT(problemsOf("0:5(1): error: abc\n0:6(1): error: d", 17), ElementsAre("5|error: ab"));
     EXPECT_THAT(problemsOf(std::string("0:5(1): a\0b\n", 12)), ElementsAre(std::string("5|a\0b", 5)));
+    EXPECT_THAT(problemsOf("0:5(12): error: x", 5), ElementsAre("0|0:5(1")) << "a number cut short";
 }
 
 // A line number that does not fit an int is no line: the text comes whole.
