@@ -332,6 +332,172 @@ async function caseMissingEffect(page) {
   expect(await page.page.$eval('#start-again', button => button.hidden), 'a failed run offers to start again');
 }
 
+// The effect editor's helpers. The colour edit tints the whole picture
+// green, the grey background too; the broken line is no GLSL at all.
+const ColourEdit = 'FragColor.g += 0.3;';
+const BrokenLine = 'this is not GLSL';
+// The line of the shipped effect file (the site's) that the edits go in
+// front of: the end of Composite.FS's main.
+function compositeEnd(site) {
+  const lines = fs.readFileSync(path.join(site, 'assets', 'Shaders.glsl'), 'utf8').split('\n');
+  const colour = lines.findIndex(line => line.includes('FragColor = vec4(particles.rgb'));
+  expect(colour > 0 && lines[colour + 1] === '}', 'the effect file\'s Composite.FS has changed: update the test');
+  return colour + 2;
+}
+
+const isTinted = ([red, green, blue]) => green > red + 40 && green > blue + 40;
+async function cornerIs(page, test) {
+  return test(pixelAt(await page.canvasPicture(), 8, 8));
+}
+
+const editorScriptFetches = page => page.requested.filter(address => address.endsWith('/editor.js')).length;
+const effectFileFetches = page => page.requested.filter(address => address.endsWith('/assets/Shaders.glsl')).length;
+
+async function expectNoViolations(page, when) {
+  const violations = await page.accessibilityViolations();
+  expect(violations.length === 0, `axe finds, ${when}: ${violations.join('; ')}`);
+}
+
+// Tab from the page's start to a control, then Enter: the keyboard alone reaches it.
+async function pressByKeyboard(page, id) {
+  await page.page.evaluate(() => document.activeElement?.blur());
+  for (let presses = 0; presses < 12; presses++) {
+    await page.page.keyboard.press('Tab');
+    if (await page.page.evaluate(() => document.activeElement?.id) === id) {
+      await page.page.keyboard.press('Enter');
+      return;
+    }
+  }
+  throw new Failure(`Tab never reaches #${id}`);
+}
+
+async function openEditor(page) {
+  await pressByKeyboard(page, 'edit');
+  await waitUntil('the editor open', () => page.page.isVisible('.cm-content'));
+}
+
+// Types text as a line of its own at the start of a line of the effect file.
+async function typeAtLine(page, line, text) {
+  await page.page.$eval('.cm-content', (content, line) => {
+    const view = editor.view; // the page's own
+    view.focus();
+    view.dispatch({ selection: { anchor: view.state.doc.line(line).from }, scrollIntoView: true });
+  }, line);
+  await page.page.keyboard.type(`${text}\n`);
+}
+
+async function editorText(page) {
+  return page.page.$eval('.cm-content', () => editor.text());
+}
+
+/* The effect editor on the desktop, one visitor from first visit to link:
+ * the page loads none of the editor until it is opened; a colour typed into
+ * Composite.FS changes the picture, and the edit outlives a reload, comes
+ * back kept but not run when it never finished applying, downloads and goes
+ * into a link that a fresh browser runs; a damaged link runs the shipped
+ * effect. axe finds nothing with the editor closed or open. */
+async function caseEditor(site) {
+  const line = compositeEnd(site);
+  await withPage(site, {}, async page => {
+    await page.waitForFrame(3);
+    expect(await page.page.$eval('h1', heading => heading.textContent) === 'Vanteel', 'no level-one heading');
+    expect(await page.page.isHidden('#effect-notice'), 'a first visit shows a notice about its effect');
+    expect(editorScriptFetches(page) === 0, 'the page fetched editor.js before the editor was opened');
+    await expectNoViolations(page, 'the editor closed');
+
+    await openEditor(page);
+    expect(editorScriptFetches(page) === 1, `editor.js fetched ${editorScriptFetches(page)} times`);
+    expect(await cornerIs(page, isGrey), 'the picture is tinted before any edit');
+    await typeAtLine(page, line, ColourEdit);
+    await waitUntil('the tinted picture', () => cornerIs(page, isTinted));
+    expect(await page.page.textContent('#editor-state') === 'Applied: every section built.',
+           `the editor says ${await page.page.textContent('#editor-state')}`);
+    await expectNoViolations(page, 'the editor open');
+
+    const [download] = await Promise.all([page.page.waitForEvent('download'), pressByKeyboard(page, 'download')]);
+    const downloaded = fs.readFileSync(await download.path(), 'utf8');
+    expect(download.suggestedFilename() === 'Shaders.glsl' && downloaded === await editorText(page),
+           `the download ${download.suggestedFilename()} is not the edited text`);
+    expect(downloaded.split('\n')[line - 1] === ColourEdit, 'the download lacks the edit');
+
+    await page.page.click('#copy-link');
+    const length = await waitUntil('the link\'s length', () => page.page.textContent('#link-length'));
+    const link = page.page.url();
+    expect(/#effect=[A-Za-z0-9_-]+$/.test(link) && length.includes(`${link.length.toLocaleString('en')} characters`),
+           `the address ${link.length} long, the page says ${JSON.stringify(length)}`);
+
+    // A reload runs the edit kept here, and says so.
+    await page.page.goto(link.replace(/#.*/, ''));
+    await waitUntil('the kept edit running', () => cornerIs(page, isTinted));
+    expect(/last edit/.test(await page.page.textContent('#effect-notice')), 'the reload does not say it runs the last edit');
+
+    // One that never finished applying comes back kept, not run, until asked.
+    await page.page.evaluate(() => Object.keys(localStorage).filter(key => key.startsWith('vanteel.effect:'))
+      .forEach(key => localStorage.setItem(key.replace('effect:', 'effect-pending:'), '1')));
+    await page.page.reload();
+    await page.waitForFrame(3);
+    expect(await cornerIs(page, isGrey), 'an edit that never finished ran again');
+    expect(/never finished/.test(await page.page.textContent('#effect-notice')), 'the page does not say the edit never finished');
+    await openEditor(page);
+    expect((await editorText(page)).split('\n')[line - 1] === ColourEdit, 'the unfinished edit is not in the editor');
+    await pressByKeyboard(page, 'apply-kept');
+    await waitUntil('the kept edit applied', () => cornerIs(page, isTinted));
+
+    await pressByKeyboard(page, 'use-shipped');
+    await waitUntil('the shipped effect back', () => cornerIs(page, isGrey));
+    expect(!(await editorText(page)).includes(BrokenLine), 'the editor still holds the edit');
+    page.expectCleanConsole();
+
+    // The link, in a browser that has nothing stored: the link's effect runs
+    // and no effect file is fetched.
+    // One demo at a time: SwiftShader shares the cores between them.
+    const visitor = await page.freshContext();
+    await page.page.close();
+    await visitor.page.goto(link);
+    await visitor.waitForFrame(3);
+    expect(await cornerIs(visitor, isTinted), 'the link\'s effect does not run');
+    expect(/from a link/.test(await visitor.page.textContent('#effect-notice')), 'the page does not say the effect came from a link');
+    expect(effectFileFetches(visitor) === 0, 'a link\'s page fetched the effect file');
+    visitor.expectCleanConsole();
+
+    const damaged = await visitor.freshContext();
+    await visitor.page.close();
+    await damaged.page.goto(link.slice(0, -40));
+    await damaged.waitForFrame(3);
+    expect(await cornerIs(damaged, isGrey), 'a damaged link did not run the shipped effect');
+    expect(/link's effect is damaged/.test(await damaged.page.textContent('#effect-notice')), 'no word of the damaged link');
+    damaged.expectCleanConsole();
+  });
+}
+
+/* A line that is no GLSL, typed after a colour edit: its errors are named by
+ * its line of the effect file, in the list and in the editor, while the last
+ * good (tinted) picture goes on. */
+async function caseEditorLines(site) {
+  const line = compositeEnd(site);
+  await withPage(site, {}, async page => {
+    await page.waitForFrame(1);
+    await openEditor(page);
+    await typeAtLine(page, line, ColourEdit);
+    await waitUntil('the tinted picture', () => cornerIs(page, isTinted));
+    // A broken line: its error at its line; the tinted picture goes on.
+    await typeAtLine(page, line + 1, BrokenLine);
+    const problem = await waitUntil('the broken line\'s problem',
+                                    () => page.page.$$eval('#effect-problems li', items => (items.length ? items.map(item => item.textContent) : null)));
+    expect(problem.every(text => new RegExp(`^Shaders\\.glsl:${line + 1}: .+ \\(Composite\\.FS\\)$`).test(text)),
+           `the problems listed for a broken line ${line + 1}: ${JSON.stringify(problem)}`);
+    const marked = await page.page.$$eval('.cm-line:has(.cm-lintRange-error)', lines => lines.map(line => line.textContent));
+    expect(JSON.stringify(marked) === JSON.stringify([BrokenLine]), `the lines marked in the editor: ${JSON.stringify(marked)}`);
+    expect(await page.page.locator('.cm-gutter-lint .cm-lint-marker-error').count() === 1, 'no error mark in the gutter');
+    expect(/problems?: the last programs that built keep running/.test(await page.page.textContent('#editor-state')),
+           `the editor says ${await page.page.textContent('#editor-state')}`);
+    const frame = await page.frame();
+    await page.waitForFrame(frame + 3);
+    expect(await cornerIs(page, isTinted), 'the last good picture is gone');
+    page.expectCleanConsole();
+  });
+}
+
 // The benchmark's JSON, once on the console, and the same on the page to download.
 async function benchmarkJson(page) {
   const figures = page.consoleJson();
@@ -434,6 +600,8 @@ const Cases = {
   phone: casePhone,
   'missing-effect': site => withPage(site, { effectFile: null }, caseMissingEffect),
   options: caseOptions,
+  editor: caseEditor,
+  'editor-lines': caseEditorLines,
 };
 
 async function main([caseName, site]) {

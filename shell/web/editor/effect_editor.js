@@ -52,7 +52,8 @@ export function createEditor(parent, text, onEdit) {
         indentOnInput(), bracketMatching(), syntaxHighlighting(defaultHighlightStyle), glsl, lintGutter(), theme,
         keymap.of([...defaultKeymap, ...historyKeymap]),
         EditorView.lineWrapping,
-        EditorView.contentAttributes.of({ 'aria-label': 'Effect file (GLSL)' }),
+        // The tab stop is the text's own, which accessibility checkers look for in a scrolled region.
+        EditorView.contentAttributes.of({ 'aria-label': 'Effect file (GLSL)', tabindex: '0' }),
         EditorView.updateListener.of(update => {
           if (update.docChanged && !update.transactions.some(transaction => transaction.annotation(fromPage)))
             onEdit(update.state.doc.toString());
