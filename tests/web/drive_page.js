@@ -498,6 +498,44 @@ async function caseEditorLines(site) {
   });
 }
 
+/* The editor on a phone, over the probe effect file: a tap on Edit opens it
+ * below the picture, which stays in view, in text large enough to read; a
+ * finger scrolling the text scrolls the text only, never the page nor the
+ * particles; a second tap closes it and gives the picture its size back. */
+async function casePhoneEditor(page) {
+  await page.waitForFrame(1);
+  const probeColour = async () => {
+    const picture = await page.canvasPicture();
+    return pixelAt(picture, picture.width / 2, picture.height / 2);
+  };
+  const isBlue = ([red, green, blue]) => blue > 200 && red < 60 && green < 60;
+  await page.page.tap('#edit');
+  await waitUntil('the editor open', () => page.page.isVisible('.cm-content'));
+  const fontSize = await page.page.$eval('.cm-content', content => parseFloat(getComputedStyle(content).fontSize));
+  expect(fontSize >= 14, `the editor's text is ${fontSize} CSS pixels high`);
+  const [canvas, panel] = await page.page.$$eval('#canvas, #editor-panel', boxes => boxes.map(box => box.getBoundingClientRect().toJSON()));
+  expect(canvas.y >= 0 && canvas.y + canvas.height <= panel.y + 1 && panel.y + panel.height <= 844 + 1,
+         `the canvas spans ${canvas.y} to ${canvas.y + canvas.height}, the editor ${panel.y} to ${panel.y + panel.height}`);
+
+  const scroller = await page.page.$eval('.cm-scroller', scroller => scroller.getBoundingClientRect().toJSON());
+  const x = scroller.x + scroller.width / 2;
+  await page.touch('touchStart', [[x, scroller.y + scroller.height - 20]]);
+  for (let step = 1; step <= 5; step++)
+    await page.touch('touchMove', [[x, scroller.y + scroller.height - 20 - step * 50]]);
+  await page.touch('touchEnd', []);
+  await waitUntil('the editor scrolled by the finger', () => page.page.$eval('.cm-scroller', scroller => scroller.scrollTop > 100));
+  await page.waitForFrame(await page.frame() + 3);
+  const colour = await probeColour();
+  expect(isBlue(colour), `the probe shows ${colour} at the centre after a finger scrolled the editor, not the idle blue`);
+  const scrolled = await page.page.evaluate(() => scrollY);
+  expect(scrolled === 0, `scrolling the editor scrolled the page to ${scrolled}`);
+
+  await page.page.tap('#edit');
+  expect(await page.page.isHidden('#editor-panel'), 'a second tap left the editor open');
+  await waitUntil('the canvas at its full width again', async () => (await page.layout()).width === 390);
+  page.expectCleanConsole();
+}
+
 // The benchmark's JSON, once on the console, and the same on the page to download.
 async function benchmarkJson(page) {
   const figures = page.consoleJson();
@@ -602,6 +640,7 @@ const Cases = {
   options: caseOptions,
   editor: caseEditor,
   'editor-lines': caseEditorLines,
+  'phone-editor': site => withPage(site, { profile: 'phone', effectFile: ProbeEffectFile }, casePhoneEditor),
 };
 
 async function main([caseName, site]) {
