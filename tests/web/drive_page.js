@@ -494,6 +494,20 @@ async function caseEditorLines(site) {
     const frame = await page.frame();
     await page.waitForFrame(frame + 3);
     expect(await cornerIs(page, isTinted), 'the last good picture is gone');
+
+    // A missing section: listed without a line, and marked nowhere in the text.
+    await page.page.evaluate(() => {
+      const view = editor.view;
+      const header = view.state.doc.toString().indexOf('-- Composite.FS');
+      view.dispatch({ selection: { anchor: header, head: header + '-- Composite.FS'.length } });
+    });
+    await page.page.keyboard.type('-- Composite.Gone');
+    const missing = await waitUntil('the missing section\'s problem', () => page.page.$$eval('#effect-problems li',
+      items => (items.some(item => !/:\d+: /.test(item.textContent)) ? items.map(item => item.textContent) : null)));
+    expect(missing.length === 1 && /^Shaders\.glsl: .+ \(Composite\.FS\)$/.test(missing[0]),
+           `the problems listed for a missing section: ${JSON.stringify(missing)}`);
+    expect(await page.page.locator('.cm-lintRange-error').count() === 0, 'a missing section is marked in the text');
+    expect(await cornerIs(page, isTinted), 'the last good picture is gone');
     page.expectCleanConsole();
   });
 }
