@@ -1,6 +1,7 @@
 #include "demo/programs.h"
 
 #include "demo/effect_search.h"
+#include "demo/info_log.h"
 #include "shell/diagnostics.h"
 #include "shaderstore/shaderstore.h"
 
@@ -10,7 +11,7 @@
 #include <vector>
 
 static const char EffectName[] = "Shaders";
-// Info logs are cut to this many bytes, terminator included.
+// The start-up build cuts info logs to this many bytes, terminator included.
 static constexpr int InfoLogCapacity = 256;
 
 // The shading language of the platform's GL. Every section starts with its
@@ -58,39 +59,102 @@ void forgetEffectFile() { shaderstore::forgetEffect(EffectName); }
 // demo runs prints the reason and hands the failure back instead.
 enum class OnFailure { Stop, Report };
 
-static bool holds(OnFailure onFailure, int condition, const char* format, const char* argument)
+// The stage's section, by the key the demo gives (without the effect's name).
+struct Stage {
+    GLenum type;
+    const char* key;
+    const char* missingMessage;
+};
+
+// The effect file's name without its folders, as the rebuild's report names it.
+static const char* effectFileName()
 {
-    if (onFailure == OnFailure::Stop)
-        checkCondition(condition, format, argument);
-    else if (!condition)
-        debugPrint(format, argument);
-    return condition;
+    const char* path = effectFilePath();
+    if (path == nullptr)
+        return EffectName;
+    const char* name = path;
+    for (const char* at = path; *at != 0; ++at) {
+        if (*at == '/' || *at == '\\')
+            name = at + 1;
+    }
+    return name;
 }
 
-static bool attachStage(GLuint program, GLenum stage, const std::string& key, const char* missingMessage,
-                        OnFailure onFailure)
+// Prints each problem of a log as "FILE:LINE: MESSAGE (KEY)", on the line the
+// compiler named, which the store's "#line" makes the effect file's own; a
+// problem with no line of the section's body is put on its header line.
+static void reportLog(const std::string& log, const char* key)
 {
+    const char* file = effectFileName();
+    const int header = shaderstore::headerLine(fullKey(key).c_str());
+    const char* text = log.data();
+    int left = int(log.size());
+    bool reported = false;
+    InfoLogProblem problem = {};
+    for (int used; (used = readInfoLogProblem(text, left, &problem)) > 0; text += used, left -= used) {
+        const int line = problem.line > header ? problem.line : header;
+        debugPrint("%s:%d: %s%.*s (%s)\n", file, line, problem.kind, problem.messageLength, problem.message, key);
+        reported = true;
+    }
+    if (!reported)
+        debugPrint("%s:%d: error: the GL gave no reason (%s)\n", file, header, key);
+}
+
+// The whole log, however long.
+static std::string shaderLog(GLuint shader)
+{
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string log(size_t(length > 0 ? length : 1), '\0');
+    GLsizei written = 0;
+    glGetShaderInfoLog(shader, GLsizei(log.size()), &written, &log[0]);
+    log.resize(size_t(written));
+    return log;
+}
+
+static std::string programLog(GLuint program)
+{
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::string log(size_t(length > 0 ? length : 1), '\0');
+    GLsizei written = 0;
+    glGetProgramInfoLog(program, GLsizei(log.size()), &written, &log[0]);
+    log.resize(size_t(written));
+    return log;
+}
+
+static bool attachStage(GLuint program, const Stage& stage, OnFailure onFailure)
+{
+    const std::string key = fullKey(stage.key);
     const char* source = shaderstore::getShader(key.c_str());
     // No effect file at all: the same message, then where it was looked for,
     // where the host knows folders of its own to look in (the page has none,
     // and no --assets to name: it fetched the file it was built with).
     if (source == nullptr && onFailure == OnFailure::Stop && effectFilePath() == nullptr &&
         !fallbackDirectories.empty()) {
-        debugPrint(missingMessage, key.c_str());
+        debugPrint(stage.missingMessage, key.c_str());
         debugPrint("\n");
         fatalError("%s", effectNotFoundLine(EffectName, searchPaths()).c_str());
     }
-    if (!holds(onFailure, source != nullptr, missingMessage, key.c_str()))
+    if (source == nullptr) {
+        if (onFailure == OnFailure::Stop)
+            fatalError(stage.missingMessage, key.c_str());
+        debugPrint("%s: no section %s (%s)\n", effectFileName(), stage.key, stage.key);
         return false;
+    }
 
-    GLuint shader = glCreateShader(stage);
+    GLuint shader = glCreateShader(stage.type);
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    char log[InfoLogCapacity] = {};
-    glGetShaderInfoLog(shader, InfoLogCapacity, nullptr, log);
-    if (!holds(onFailure, status, "%s", log)) {
+    if (!status) {
+        if (onFailure == OnFailure::Stop) {
+            char log[InfoLogCapacity] = {};
+            glGetShaderInfoLog(shader, InfoLogCapacity, nullptr, log);
+            fatalError("%s", log);
+        }
+        reportLog(shaderLog(shader), stage.key);
         glDeleteShader(shader);
         return false;
     }
@@ -111,13 +175,11 @@ static GLuint build(const char* vertexKey, const char* geometryKey, const char* 
         fragmentKey = FeedbackFragmentKey;
 
     GLuint program = glCreateProgram();
-    bool attached =
-        attachStage(program, GL_VERTEX_SHADER, fullKey(vertexKey), "Can't find vertex shader: %s\n", onFailure) &&
+    bool attached = attachStage(program, {GL_VERTEX_SHADER, vertexKey, "Can't find vertex shader: %s\n"}, onFailure) &&
         (!fragmentKey ||
-         attachStage(program, GL_FRAGMENT_SHADER, fullKey(fragmentKey), "Can't find fragment shader: %s\n",
-                     onFailure)) &&
+         attachStage(program, {GL_FRAGMENT_SHADER, fragmentKey, "Can't find fragment shader: %s\n"}, onFailure)) &&
         (!geometryKey ||
-         attachStage(program, GL_GEOMETRY_SHADER, fullKey(geometryKey), "Can't find geometry shader: %s\n", onFailure));
+         attachStage(program, {GL_GEOMETRY_SHADER, geometryKey, "Can't find geometry shader: %s\n"}, onFailure));
     if (!attached) {
         deleteProgram(program);
         return 0;
@@ -138,9 +200,14 @@ static GLuint build(const char* vertexKey, const char* geometryKey, const char* 
     glLinkProgram(program);
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
-    char log[InfoLogCapacity] = {};
-    glGetProgramInfoLog(program, InfoLogCapacity, nullptr, log);
-    if (!holds(onFailure, status, "%s", log)) {
+    if (!status) {
+        if (onFailure == OnFailure::Stop) {
+            char log[InfoLogCapacity] = {};
+            glGetProgramInfoLog(program, InfoLogCapacity, nullptr, log);
+            fatalError("%s", log);
+        }
+        // A link problem names no line: it is put on the program's vertex section.
+        reportLog(programLog(program), vertexKey);
         deleteProgram(program);
         return 0;
     }

@@ -28,7 +28,12 @@ void addFallbackDirectory(const char* directory);
 unsigned int buildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey);
 // The same build for a demo that is running: a missing section, a compile or
 // a link failure prints the reason and returns 0, leaving no program or
-// shader behind and the current program as it was.
+// shader behind and the current program as it was. Each problem is printed
+// on a line of its own, "FILE:LINE: MESSAGE (KEY)": the effect file's name
+// without folders, the line it names in that file (counted from 1; a problem
+// with no line, a link problem say, gets its section's header line, the
+// vertex section's for a link), the compiler's message without its location,
+// and the section's key. A missing section is "FILE: no section KEY (KEY)".
 unsigned int rebuildProgram(const char* vertexKey, const char* geometryKey, const char* fragmentKey);
 // Deletes a program and the shaders attached to it.
 void deleteProgram(unsigned int program);

@@ -87,7 +87,8 @@ std::vector<Section> expectedSections(const std::string& effect, const std::stri
             for (const Directive& directive : Directives)
                 if (applies(directive.token, effect, parts))
                     section.text += std::string(directive.text) + "\n";
-            section.text += "#line " + std::to_string(number) + "\n";
+            // "#version 150" comes first: the line after "#line N" is N + 1, the header's.
+            section.text += "#line " + std::to_string(number + 1) + "\n";
             sections.push_back(section);
         } else if (open) {
             sections.back().text += line + "\n";

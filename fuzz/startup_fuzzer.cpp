@@ -87,7 +87,9 @@ bool someSectionAnswers(const EffectFile& file, const std::string& name)
     return false;
 }
 
-// "#line " then decimal digits then a line feed: the header's line number.
+// "#line " then decimal digits then a line feed: the header's line, counted
+// from 1, which under "#version 150" makes the compiler count the body from
+// the line below it.
 size_t readLineMarker(const char** text)
 {
     FUZZ_REQUIRE(std::strncmp(*text, "#line ", 6) == 0);
@@ -119,7 +121,9 @@ void checkSource(const EffectFile& file, const char* key, const char* source)
     FUZZ_REQUIRE(source[length - 1] == '\n' || fileHasNul);
 
     const char* body = source + DirectiveLength;
-    size_t header = readLineMarker(&body);
+    const size_t headerNumber = readLineMarker(&body);
+    FUZZ_REQUIRE(headerNumber >= 1);
+    const size_t header = headerNumber - 1;
     FUZZ_REQUIRE(header < file.lineStarts.size());
     std::string headerLine = file.line(header);
     FUZZ_REQUIRE(isHeaderLine(headerLine));

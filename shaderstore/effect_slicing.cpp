@@ -2,6 +2,8 @@
 
 #include "shaderstore/shaderstore.h"
 
+#include <cstring>
+
 namespace shaderstore {
 
 namespace {
@@ -47,13 +49,42 @@ bool hasEveryEntry(const ByteStringList* list)
     return true;
 }
 
-// Opens the section sectionName at header line lineNumber in front of *sections.
-// Returns its text, to which body lines are appended, or null when memory ran out.
+// Whether the GLSL of these directive lines numbers the line after "#line N"
+// as N, as GLSL 3.30 and later and GLSL ES do; GLSL before 3.30 numbers it
+// N + 1, and so does a text without "#version", which is GLSL 1.10.
+bool numbersNextLineAsGiven(const ByteString* directiveLines)
+{
+    static const char Version[] = "#version";
+    const int32_t versionLength = int32_t(sizeof Version - 1);
+    const char* text = directiveLines->data;
+    const int32_t length = directiveLines->length;
+    int32_t start = 0;
+    while (start + versionLength <= length && std::memcmp(text + start, Version, size_t(versionLength)) != 0) {
+        const void* lineFeed = std::memchr(text + start, '\n', size_t(length - start));
+        start = lineFeed != nullptr ? int32_t(static_cast<const char*>(lineFeed) - text) + 1 : length;
+    }
+    if (start + versionLength > length)
+        return false;
+    int32_t at = start + versionLength;
+    while (at < length && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    int version = 0;
+    for (; at < length && text[at] >= '0' && text[at] <= '9' && version < 10000; ++at)
+        version = version * 10 + (text[at] - '0');
+    while (at < length && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    const bool es = at + 1 < length && text[at] == 'e' && text[at + 1] == 's';
+    return es || version == 100 || version >= 330;
+}
+
+// Opens the section sectionName at header line lineNumber (counted from 0) in
+// front of *sections. Returns its text, to which body lines are appended, or
+// null when memory ran out.
 ByteString* openSection(const ByteString* effectName, const ByteString* sectionName, int32_t lineNumber,
                         const ChainNode* directives, ChainNode** sections)
 {
     ByteString* key = copy(sectionName);
-    ByteString* text = format("#line %d\n", static_cast<int>(lineNumber));
+    ByteString* text = fromCString("");
     ByteStringList* nameParts = split(sectionName, '.');
     bool built = key != nullptr && text != nullptr && nameParts != nullptr && hasEveryEntry(nameParts) &&
         insertFill(key, 0, 1, '.') == 0 && insert(key, 0, effectName, ' ') == 0;
@@ -64,8 +95,17 @@ ByteString* openSection(const ByteString* effectName, const ByteString* sectionN
         }
     }
     destroyList(nameParts);
-    if (built && pushFront(sections, key, text) == 0)
+    // The compiler then names every body line by its own line in the file,
+    // counted from 1 as editors count: the header's is lineNumber + 1.
+    const int32_t headerLine = lineNumber + 1;
+    ByteString* marker =
+        built ? format("#line %d\n", int(numbersNextLineAsGiven(text) ? headerLine + 1 : headerLine)) : nullptr;
+    built = marker != nullptr && concatenate(text, marker) == 0;
+    destroy(marker);
+    if (built && pushFront(sections, key, text) == 0) {
+        (*sections)->line = headerLine;
         return text;
+    }
     destroy(key);
     destroy(text);
     return nullptr;

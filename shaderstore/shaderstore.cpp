@@ -115,9 +115,9 @@ bool startsWith(const ByteString* text, const ByteString* prefix)
     return prefix->length <= text->length && std::memcmp(text->data, prefix->data, prefix->length) == 0;
 }
 
-// The text of the section with the longest key that starts the request; among
-// equal keys the one stored last.
-const ByteString* lookUp(const ByteString* requestedKey)
+// The section with the longest key that starts the request; among equal keys
+// the one stored last.
+const ChainNode* lookUp(const ByteString* requestedKey)
 {
     const ChainNode* best = nullptr;
     for (const ChainNode* section = store->sections; section != nullptr; section = section->next) {
@@ -126,7 +126,7 @@ const ByteString* lookUp(const ByteString* requestedKey)
             best = section;
         }
     }
-    return best != nullptr ? best->second : nullptr;
+    return best;
 }
 
 } // namespace
@@ -200,12 +200,22 @@ const char* getShader(const char* key)
         if (text != nullptr)
             sliceEffect(effectName, text, store->directives, &store->sections);
     }
-    const ByteString* found = lookUp(requestedKey);
+    const ChainNode* found = lookUp(requestedKey);
     if (found == nullptr)
         recordError(format("Could not find shader with key '%s'.", key));
     destroyList(keyParts);
     destroy(requestedKey);
-    return found != nullptr ? found->data : nullptr;
+    return found != nullptr ? found->second->data : nullptr;
+}
+
+int headerLine(const char* key)
+{
+    if (store == nullptr || key == nullptr)
+        return 0;
+    ByteString* requestedKey = fromCString(key);
+    const ChainNode* found = requestedKey != nullptr ? lookUp(requestedKey) : nullptr;
+    destroy(requestedKey);
+    return found != nullptr ? found->line : 0;
 }
 
 const char* effectPath(const char* effectName)

@@ -15,6 +15,11 @@ int addDirective(const char* token, const char* text);
 // The NUL-terminated source of the section whose key is the longest prefix of
 // key; owned by the store and valid until the process ends. Null on failure.
 const char* getShader(const char* key);
+// The line of the effect file, counted from 1, that holds the header of the
+// section getShader answers key with, from the sections already read; 0 when
+// none answers. Nothing is read or recorded. The "#line" in front of each
+// section makes the compiler name each body line by its line in the file.
+int headerLine(const char* key);
 // The file the effect was read from (its search path's prefix, the name and
 // the suffix); null when there is no store or the effect is not loaded. Owned
 // by the store and valid until the process ends, whatever is forgotten later.

@@ -2,12 +2,14 @@
 
 #include "shaderstore/bytestring.h"
 
-// The one node kind of every chain in the store: two strings and a link.
-// Nodes join a chain at its front only, so a walk meets the newest first.
+// The one node kind of every chain in the store: two strings, a number and a
+// link. Nodes join a chain at its front only, so a walk meets the newest first.
 struct ChainNode {
     ByteString* first;
     ByteString* second;
     ChainNode* next;
+    // A section's header line in its effect file, counted from 1; 0 in the other chains.
+    int32_t line;
 };
 
 namespace shaderstore {

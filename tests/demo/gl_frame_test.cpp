@@ -476,18 +476,21 @@ static std::vector<std::string> reloadAndRunAFrame(const EffectDirectory& effect
 }
 
 // Guards a failed reload that stops the demo, keeps quiet, or leaves a broken
-// or half-replaced set of programs in use: the reason is printed as the driver
-// or the store gave it, and the frames go on with the programs that built last.
+// or half-replaced set of programs in use: the reason is printed with the
+// effect file's line, and the frames go on with the programs that built last.
 TEST_P(FrameTest, AReloadThatFailsPrintsWhyAndKeepsTheProgramsItHad)
 {
     initialise();
-    std::vector<std::string> printed =
-        reloadAndRunAFrame(effects, std::string(frameEffect) + yellowComposite + "--Particle.FS\nthis is not GLSL;\n");
-    const char* brokenSource = shaderstore::getShader("Shaders.Particle.FS");
-    EXPECT_THAT(printed, testing::ElementsAre(compileLog(GL_FRAGMENT_SHADER, brokenSource, true))) << "a syntax error";
+    const std::string broken = std::string(frameEffect) + yellowComposite + "--Particle.FS\nthis is not GLSL;\n";
+    std::vector<std::string> printed = reloadAndRunAFrame(effects, broken);
+    const int brokenLine = 1 + int(std::count(broken.begin(), broken.begin() + broken.find("this is"), '\n'));
+    EXPECT_THAT(printed,
+                testing::Contains(testing::MatchesRegex("Shaders\\.glsl:" + std::to_string(brokenLine) +
+                                                        ": error: .* \\(Particle\\.FS\\)\n")))
+        << "a syntax error, on its line of the effect file";
 
     printed = reloadAndRunAFrame(effects, frameEffectWithout("--Particle.GS", "--Particle.FS") + yellowComposite);
-    EXPECT_THAT(printed, testing::ElementsAre("Can't find geometry shader: Shaders.Particle.GS\n"))
+    EXPECT_THAT(printed, testing::ElementsAre("Shaders.glsl: no section Particle.GS (Particle.GS)\n"))
         << "a section removed";
 }
 

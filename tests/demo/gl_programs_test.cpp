@@ -1,15 +1,19 @@
 #include "effect_directory.h"
 #include "gl_fixture.h"
 #include "demo/vector_math.h"
+#include "demo/info_log.h"
 #include "demo/programs.h"
+#include "debug_capture.h"
 #include "shaderstore/shaderstore.h"
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+using testing::ElementsAre;
 using testing::HasSubstr;
 
 // Sections for every kind of program the demo builds, and for the failures.
@@ -82,6 +86,14 @@ void main()
 }
 --Many.VS
 void main() { a1 = 1; a2 = 2; a3 = 3; a4 = 4; a5 = 5; a6 = 6; a7 = 7; a8 = 8; }
+--Misplaced.FS
+out vec4 fragment;
+
+void main()
+{
+    fragment = vec4(1.0);
+    float early = undeclaredHere;
+}
 --
 )";
 
@@ -239,7 +251,7 @@ TEST_P(ProgramTest, SetsUpTheStoreOnlyOnTheFirstBuild)
     EXPECT_EQ(lastStoreError(), missError);
     const char* probe = shaderstore::getShader("Probe.Section");
     ASSERT_NE(probe, nullptr) << "the resource directory is searched with the suffix .glsl";
-    EXPECT_STREQ(probe, "#version 150\n#line 0\nbody\n\n");
+    EXPECT_STREQ(probe, "#version 150\n#line 1\nbody\n\n");
 }
 
 // Guards --assets: the directory given replaces ../assets/ (a "/" is added),
@@ -309,4 +321,83 @@ TEST_P(ProgramTest, AnErrorPendingWhenDeclaringFeedbackOutputsStops)
             buildProgram("tf.VS", nullptr, nullptr);
         },
         testing::ExitedWithCode(1), HasSubstr("OpenGL error.\n"));
+}
+
+// The line of the effect file, counted from 1, on which text first stands.
+static int effectLineOf(const char* text)
+{
+    const std::string effect = testEffect;
+    const size_t at = effect.find(text);
+    EXPECT_NE(at, std::string::npos) << text;
+    return 1 + int(std::count(effect.begin(), effect.begin() + std::ptrdiff_t(at), '\n'));
+}
+
+// The lines the compiler names in its log of a section fetched from the store.
+static std::vector<int> compiledLines(const char* key)
+{
+    const char* source = shaderstore::getShader(key);
+    EXPECT_NE(source, nullptr) << key;
+    const std::string log = compileLog(GL_FRAGMENT_SHADER, source ? source : "", false);
+    std::vector<int> lines;
+    InfoLogProblem problem = {};
+    const char* text = log.data();
+    int left = int(log.size());
+    for (int used; (used = readInfoLogProblem(text, left, &problem)) > 0; text += used, left -= used)
+        lines.push_back(problem.line);
+    return lines;
+}
+
+// Guards the "#line" the store writes: the compiler must name the effect
+// file's own line, counted from 1, under the desktop's "#version 150", where
+// the line after "#line N" is N + 1 ...
+TEST_P(ProgramTest, TheCompilerNamesTheEffectFilesOwnLine)
+{
+    buildProgram("Plain.VS", nullptr, "Plain.FS");
+    EXPECT_THAT(compiledLines("Shaders.Misplaced.FS"), testing::Each(effectLineOf("undeclaredHere")));
+    EXPECT_EQ(shaderstore::headerLine("Shaders.Misplaced.FS"), effectLineOf("--Misplaced.FS"));
+}
+
+// ... and under the page's GLSL ES 3.00, where it is N, which Mesa compiles too.
+TEST_P(ProgramTest, UnderThePagesGlslEsTheCompilerNamesTheEffectFilesOwnLine)
+{
+    shaderstore::create();
+    shaderstore::addPath(searchPrefix(effects, "../assets").c_str(), ".glsl");
+    shaderstore::addDirective("*", "#version 300 es\nprecision highp float;\nprecision highp int;");
+    const std::vector<int> lines = compiledLines("Shaders.Misplaced.FS");
+    EXPECT_THAT(lines, testing::Not(testing::IsEmpty()));
+    EXPECT_THAT(lines, testing::Each(effectLineOf("undeclaredHere")));
+}
+
+// Guards the rebuild's report: one line a problem, "FILE:LINE: MESSAGE (KEY)",
+// the compiler's location swapped for the effect file's name and line, and the
+// whole log however long; a problem without a line of the body goes on the
+// header line, the vertex section's for the linker.
+TEST_P(ProgramTest, ARebuildReportsEachProblemOnItsLineOfTheEffectFile)
+{
+    buildProgram("Plain.VS", nullptr, "Plain.FS");
+    DebugCapture capture;
+    EXPECT_EQ(rebuildProgram("Plain.VS", nullptr, "Misplaced.FS"), 0u);
+    const std::string misplaced = "Shaders.glsl:" + std::to_string(effectLineOf("undeclaredHere")) + ": ";
+    ASSERT_FALSE(capture.writes().empty());
+    EXPECT_EQ(capture.writes()[0], misplaced + "error: `undeclaredHere' undeclared (Misplaced.FS)\n");
+    EXPECT_THAT(capture.writes(), testing::Each(testing::StartsWith(misplaced + "error: ")));
+    EXPECT_THAT(capture.writes(), testing::Each(testing::EndsWith(" (Misplaced.FS)\n")));
+
+    const std::string many = "Shaders.glsl:" + std::to_string(effectLineOf("a1 = 1")) + ": error: `a";
+    std::vector<std::string> undeclared;
+    for (int i = 1; i <= 8; ++i)
+        undeclared.push_back(many + std::to_string(i) + "' undeclared (Many.VS)\n");
+    EXPECT_EQ(rebuildProgram("Many.VS", nullptr, "Plain.FS"), 0u);
+    EXPECT_THAT(capture.writes(), testing::IsSupersetOf(undeclared)) << "the log past 256 bytes";
+
+    const std::string linked = "Shaders.glsl:" + std::to_string(effectLineOf("--Plain.VS")) + ": ";
+    const size_t written = capture.writes().size();
+    EXPECT_EQ(rebuildProgram("Plain.VS", nullptr, "Unlinked.FS"), 0u);
+    std::vector<std::string> link(capture.writes().begin() + std::ptrdiff_t(written), capture.writes().end());
+    EXPECT_THAT(link, testing::Contains(HasSubstr("Shared")));
+    EXPECT_THAT(link, testing::Each(testing::AllOf(testing::StartsWith(linked), testing::EndsWith(" (Plain.VS)\n"))));
+
+    DebugCapture missing;
+    EXPECT_EQ(rebuildProgram("Plain.VS", "Absent.GS", "Plain.FS"), 0u);
+    EXPECT_THAT(missing.writes(), ElementsAre("Shaders.glsl: no section Absent.GS (Absent.GS)\n"));
 }

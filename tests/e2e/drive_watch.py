@@ -7,6 +7,7 @@ Prints how long each good save took to reach the screen.
 """
 
 import os
+import re
 import sys
 
 import effect_file_variants as effects
@@ -28,6 +29,16 @@ def solid_composite(text, rgb):
             f"                                            : vec4({red}, {green}, {blue}, 1.0);\n"
             f"}}\n")
     return effects.with_body(text, "Composite.FS", body.encode())
+
+
+def no_section(name):
+    return re.escape(f"Shaders.glsl: no section {name} ({name})\n")
+
+
+def on_line(text, name, offset):
+    """The line, counted from 1, of the effect file `text` that stands
+    `offset` lines below the header of section `name` (0: the header)."""
+    return effects.header_index(text.split(b"\n"), name) + 1 + offset
 
 
 class Session:
@@ -71,11 +82,13 @@ class Session:
         self.latencies.append((what, wait_until(condition, self.demo, what)))
 
     def save_broken(self, content, reason, what, write=None):
-        """A broken save: the reason appears, and the picture stays as it was."""
+        """A broken save: a line matching the pattern `reason` appears, and the
+        picture stays as it was."""
         before = self.colour()
         printed = len(self.demo.stderr())
         (write or self.save)(content)
-        wait_until(lambda: reason in self.demo.stderr()[printed:], self.demo, f"{what}: {reason!r} on standard error")
+        wait_until(lambda: re.search(reason, self.demo.stderr()[printed:], re.MULTILINE), self.demo,
+                   f"{what}: {reason!r} on standard error")
         wait_for_frames(self.screen, self.demo, self.window, SETTLE_FRAMES, what)
         expect(self.colour() == before, f"{what}: the picture changed from {before} to {self.colour()}")
 
@@ -90,16 +103,21 @@ def case_edit_session(screen, demo, original):
 
     # Each broken save starts from the original, whose composite would show
     # the nebula: red stays only if the programs that last built stay in use.
-    session.save_broken(effects.compile_error(original), effects.PERCENT_TEXT.decode(), "a syntax error")
-    session.save_broken(effects.without_section(original, "Particle.GS"),
-                        effects.missing_message("Particle.GS"), "a section removed")
+    # Each problem on its line of the effect file, with the section's key.
+    broken = effects.with_body(original, "Composite.FS", b"out vec4 FragColor;\nthis is not GLSL;\nvoid main() {}\n")
+    session.save_broken(broken, rf"^Shaders\.glsl:{on_line(broken, 'Composite.FS', 2)}: error: .*`this'.* \(Composite\.FS\)$",
+                        "a line that is not GLSL")
+    session.save_broken(effects.compile_error(original), re.escape(effects.PERCENT_TEXT.decode()), "an #error")
+    linked = effects.link_error(original)
+    session.save_broken(linked, rf"^Shaders\.glsl:{on_line(linked, 'Particle.VS', 0)}: error: .*main.* \(Particle\.VS\)$",
+                        "a link error, on the program's vertex section")
+    session.save_broken(effects.without_section(original, "Particle.GS"), no_section("Particle.GS"), "a section removed")
 
     session.save_and_see(original, session.shows_nebula, "the original saved back")
 
     # In place, truncated first and written only once a look caught the empty
     # file: the second write must still be noticed and shown.
-    session.save_broken(b"", effects.missing_message("Composite.VS"), "a save's first step, truncating",
-                        session.write_in_place)
+    session.save_broken(b"", no_section("Composite.VS"), "a save's first step, truncating", session.write_in_place)
     session.save_and_see(solid_composite(original, (0, 0, 1)), lambda: session.colour() == "blue",
                          "a save's second step, writing", session.write_in_place)
 

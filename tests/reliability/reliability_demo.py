@@ -73,19 +73,23 @@ def runs(screen, run):
     expect_runs(screen, run)
 
 
-def compile_log_line(section_header, text):
-    """Mesa's compile log of an error at the first body line of the section whose
-    header stands on line `section_header` (the store's "#line" gives that number)."""
-    return rf"0:{section_header}\(\d+\): {text}\n"
+def compile_log_line(line, text):
+    """Mesa's compile log of an error on `line` of the effect file, counted from 1."""
+    return rf"0:{line}\(\d+\): {text}\n"
 
 
 def header_line_number(text, name):
-    return effects.header_index(text.split(b"\n"), name)
+    """The header's line, counted from 1: where Mesa's preprocessor, which
+    counts the line after "#line N" as N whatever the GLSL version, puts the
+    first body line under "#version 150"."""
+    return effects.header_index(text.split(b"\n"), name) + 1
 
 
 def section_lines(text, name):
+    """The body's lines, counted from 1, as the compiler names them."""
     lines = text.split(b"\n")
-    return range(effects.header_index(lines, name), effects.body_range(lines, name)[1])
+    first, end = effects.body_range(lines, name)
+    return range(first + 1, end + 1)
 
 
 def fails_in_section(error, text, name):

@@ -17,7 +17,7 @@ namespace {
 
 const char* const effectText = "// shared\n--Particle.VS\nvoid main(){}\n--\nnotes\n-- Composite.FS tail\nout vec4 c;\n"
                                "--tf.VS\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n";
-const std::string particleText = "#version 150\n#define VERTEX\n#line 1\nvoid main(){}\n";
+const std::string particleText = "#version 150\n#define VERTEX\n#line 2\nvoid main(){}\n";
 
 bool isFailureMessage(const std::string& error)
 {
@@ -60,7 +60,7 @@ TEST(AllocationFailure, GetShaderOnARealEffectFile)
         std::string other = shaderText("Shaders.tf.VS");
         EXPECT_TRUE(other == "<null>" ||
                     other ==
-                        "#version 150\n#define VERTEX\n#line 7\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n\n")
+                        "#version 150\n#define VERTEX\n#line 8\nin vec3 p;\nout vec3 q;\nvoid main(){ q = p; }\n\n")
             << other;
         release();
     });
@@ -89,7 +89,7 @@ TEST(AllocationFailure, CreateAddPathAndAddDirective)
         writeEffectFile(directory, "Shaders", "--Particle.VS\nfrom the working directory\n");
         std::string expected = std::string(starAdded ? "#version 150\n" : "") +
             (vertexAdded ? "#define VERTEX\n" : "") +
-            (pathAdded ? "#line 1\nvoid main(){}\n" : "#line 0\nfrom the working directory\n\n");
+            (pathAdded ? "#line 2\nvoid main(){}\n" : "#line 1\nfrom the working directory\n\n");
         EXPECT_EQ(shaderText("Shaders.Particle.VS"), expected);
         removeEffectFile(directory, "Shaders");
         release();
@@ -111,7 +111,7 @@ TEST(AllocationFailure, AFailedLoadLeavesEarlierSectionsIntact)
         const char* other = getShader("Other.Main");
         disarmAllocationFailure(counted);
         if (other != nullptr) {
-            EXPECT_STREQ(other, "#version 150\n#line 0\nother\n\n");
+            EXPECT_STREQ(other, "#version 150\n#line 1\nother\n\n");
         }
         EXPECT_EQ(shaderText("Shaders.Particle.VS"), particleText);
         release();
@@ -138,7 +138,7 @@ TEST(AllocationFailure, RereadingAForgottenEffect)
         const char* path = effectPath("Shaders");
         disarmAllocationFailure(counted);
         if (after != nullptr) {
-            EXPECT_STREQ(after, "#version 150\n#define VERTEX\n#line 0\nchanged\n\n");
+            EXPECT_STREQ(after, "#version 150\n#define VERTEX\n#line 1\nchanged\n\n");
         }
         if (path != nullptr) {
             EXPECT_EQ(std::string(path), searchPrefix(directory, "assets") + "Shaders.glsl");

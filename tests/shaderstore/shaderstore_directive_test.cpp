@@ -19,7 +19,7 @@ TEST(Directives, AppearInTheOrderTheyWereAdded)
     addDirective("*", "#version 150");
     addDirective("", "#define D2");
     addDirective(nullptr, "#define D3");
-    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#define D2\n#define D3\n#line 2\ntf\n");
+    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#define D2\n#define D3\n#line 3\ntf\n");
 }
 
 // A token reaches sections whose name has it as a part, exactly and case-sensitively.
@@ -32,9 +32,9 @@ TEST(Directives, ATokenReachesSectionsWithThatNamePart)
     addDirective("vs", "#define LOWER");
     addDirective("Particle.VS", "#define DOTTED");
     addDirective("Particle", "#define PARTICLE");
-    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#define VERTEX\n#define PARTICLE\n#line 0\nvs\n");
-    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#define VERTEX\n#line 2\ntf\n");
-    EXPECT_EQ(shaderText("Shaders.Composite.FS"), "#line 4\nfs\n\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#define VERTEX\n#define PARTICLE\n#line 1\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#define VERTEX\n#line 3\ntf\n");
+    EXPECT_EQ(shaderText("Shaders.Composite.FS"), "#line 5\nfs\n\n");
 }
 
 // The effect name reaches every section of that effect and of no other; a
@@ -46,9 +46,9 @@ TEST(Directives, TheEffectNameReachesOnlyItsOwnSections)
     writeEffectFile(directory, "Other", "--Main\nother\n");
     create();
     addDirective("Shaders", "#define SHADERS");
-    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#define SHADERS\n#line 0\nvs\n");
-    EXPECT_EQ(shaderText("Shaders.Shaders.X"), "#define SHADERS\n#line 2\nx\n\n");
-    EXPECT_EQ(shaderText("Other.Main"), "#line 0\nother\n\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#define SHADERS\n#line 1\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Shaders.X"), "#define SHADERS\n#line 3\nx\n\n");
+    EXPECT_EQ(shaderText("Other.Main"), "#line 1\nother\n\n");
 }
 
 // Sections are finished when sliced: later directives reach only effects loaded later.
@@ -59,8 +59,8 @@ TEST(Directives, ReachOnlyEffectsSlicedAfterThemselves)
     writeEffectFile(directory, "Later", "--A\na\n");
     create();
     addDirective("*", "#version 150");
-    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#line 2\ntf\n");
+    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#line 3\ntf\n");
     addDirective("*", "#define LATE");
-    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#line 2\ntf\n");
-    EXPECT_EQ(shaderText("Later.A"), "#version 150\n#define LATE\n#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.tf.VS"), "#version 150\n#line 3\ntf\n");
+    EXPECT_EQ(shaderText("Later.A"), "#version 150\n#define LATE\n#line 1\na\n\n");
 }

@@ -18,7 +18,7 @@ TEST(Lifecycle, EveryOperationRefusesBeforeCreate)
     EXPECT_EQ(getShader("Shaders.A"), nullptr);
     EXPECT_EQ(lastError(), nullptr);
     ASSERT_EQ(create(), 1);
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n"); // nothing refused was stored
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n"); // nothing refused was stored
 }
 
 // A second create must not throw away the paths and directives set up so far.
@@ -31,7 +31,7 @@ TEST(Lifecycle, ASecondCreateReportsAndChangesNothing)
     addDirective("*", "#version 150");
     EXPECT_EQ(create(), 0);
     EXPECT_EQ(lastErrorText(), "Already initialized.");
-    EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 1\na\n\n");
 }
 
 TEST(Lifecycle, ANullKeyIsMalformedAndLoadsNothing)
@@ -50,7 +50,7 @@ TEST(Lifecycle, ASuccessKeepsTheLastError)
     create();
     EXPECT_EQ(shaderText("Missing.A"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Missing.A'.");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Missing.A'.");
 }
 
@@ -63,7 +63,7 @@ TEST(Lifecycle, NullPathsAndDirectiveTextsAreRefused)
     EXPECT_EQ(addPath(nullptr, ".glsl"), 0);
     EXPECT_EQ(addPath("x/", nullptr), 0);
     EXPECT_EQ(addDirective("*", nullptr), 0);
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
 }
 
 // Releasing gives every block back and leaves the store absent, ready to be made again.
@@ -72,9 +72,9 @@ TEST(Lifecycle, ReleaseLeavesTheStoreAbsent)
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\na\n");
     create();
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
     release();
     EXPECT_EQ(getShader("Shaders.A"), nullptr);
     EXPECT_EQ(create(), 1);
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
 }

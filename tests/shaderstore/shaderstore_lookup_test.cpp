@@ -14,11 +14,11 @@ TEST(Lookup, AnswersWithTheLongestStoredPrefixOfTheKey)
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--Part\np\n--Particle.VS\nvs\n--Particle\nparticle\n");
     create();
-    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#line 2\nvs\n");
-    EXPECT_EQ(shaderText("Shaders.Particle.VS.debug"), "#line 2\nvs\n");
-    EXPECT_EQ(shaderText("Shaders.Particle.VSX"), "#line 2\nvs\n");
-    EXPECT_EQ(shaderText("Shaders.Particle.FS"), "#line 4\nparticle\n\n");
-    EXPECT_EQ(shaderText("Shaders.Partial"), "#line 0\np\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#line 3\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS.debug"), "#line 3\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VSX"), "#line 3\nvs\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.FS"), "#line 5\nparticle\n\n");
+    EXPECT_EQ(shaderText("Shaders.Partial"), "#line 1\np\n");
     EXPECT_EQ(shaderText("Shaders.Par"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.Par'.");
 }
@@ -42,7 +42,7 @@ TEST(Lookup, AKeyWithoutADotLoadsTheEffectButFindsNothing)
     EXPECT_EQ(shaderText("Shaders"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders'.");
     removeEffectFile(directory, "Shaders");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n"); // sliced by the first request
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n"); // sliced by the first request
 }
 
 // Only sections of the requested effect can answer.
@@ -52,9 +52,9 @@ TEST(Lookup, SectionsOfOneEffectNeverAnswerAnother)
     writeEffectFile(directory, "One", "--A\none\n");
     writeEffectFile(directory, "Two", "--B\ntwo\n");
     create();
-    EXPECT_EQ(shaderText("One.A"), "#line 0\none\n\n");
+    EXPECT_EQ(shaderText("One.A"), "#line 1\none\n\n");
     EXPECT_EQ(shaderText("Two.A"), "<null>");
-    EXPECT_EQ(shaderText("Two.B"), "#line 0\ntwo\n\n");
+    EXPECT_EQ(shaderText("Two.B"), "#line 1\ntwo\n\n");
     EXPECT_EQ(shaderText("One.B"), "<null>");
 }
 
@@ -68,7 +68,7 @@ TEST(LoadOnce, ASecondRequestReturnsTheSamePointerWithoutReadingAgain)
     ASSERT_NE(first, nullptr);
     writeEffectFile(directory, "Shaders", "--A\nchanged\n--B\nnew\n");
     EXPECT_EQ(getShader("Shaders.A"), first);
-    EXPECT_STREQ(first, "#line 0\noriginal\n\n");
+    EXPECT_STREQ(first, "#line 1\noriginal\n\n");
     EXPECT_EQ(shaderText("Shaders.B"), "<null>");
     EXPECT_EQ(lastErrorText(), "Could not find shader with key 'Shaders.B'.");
 }
@@ -94,9 +94,9 @@ TEST(SearchPaths, TheNewestPathIsTriedFirstAndTheDefaultLast)
     create();
     addPath(searchPrefix(directory, "old").c_str(), ".glsl");
     addPath(searchPrefix(directory, "new").c_str(), ".fx");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nnew\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\nnew\n\n");
     writeEffectFile(directory, "Solo", "--A\nsolo default\n");
-    EXPECT_EQ(shaderText("Solo.A"), "#line 0\nsolo default\n\n");
+    EXPECT_EQ(shaderText("Solo.A"), "#line 1\nsolo default\n\n");
 }
 
 // A search in which nothing opened records nothing: a later request searches
@@ -113,7 +113,7 @@ TEST(SearchPaths, AFailedSearchIsRetriedWithPathsAddedLater)
     writeEffectFile(directory, "first/Fx.glsl", "--A\nfirst\n");
     writeEffectFile(directory, "second/Fx.glsl", "--A\nsecond\n");
     addPath(searchPrefix(directory, "second").c_str(), ".glsl");
-    EXPECT_EQ(shaderText("Fx.A"), "#line 0\nsecond\n\n");
+    EXPECT_EQ(shaderText("Fx.A"), "#line 1\nsecond\n\n");
 }
 
 // Guards a directory blocking the fallback: one named like the candidate opens
@@ -125,5 +125,5 @@ TEST(SearchPaths, ADirectoryInPlaceOfTheFileIsPassedOver)
     writeEffectFile(directory, "assets/Shaders.glsl/inside", "--A\ninside\n");
     create();
     addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\nbeside\n\n");
 }

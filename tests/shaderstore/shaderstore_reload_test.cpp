@@ -22,8 +22,8 @@ TEST(EffectPath, NamesTheFileThatWasRead)
     EXPECT_EQ(shaderText("Missing.A"), "<null>");
     EXPECT_EQ(effectPath("Missing"), nullptr) << "nothing opened";
 
-    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
-    ASSERT_EQ(shaderText("Solo.A"), "#line 0\nsolo\n\n");
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
+    ASSERT_EQ(shaderText("Solo.A"), "#line 1\nsolo\n\n");
     EXPECT_STREQ(effectPath("Shaders"), (searchPrefix(directory, "assets") + "Shaders.glsl").c_str());
     EXPECT_STREQ(effectPath("Solo"), "Solo");
     EXPECT_EQ(effectPath("Shader"), nullptr);
@@ -41,20 +41,20 @@ TEST(Forget, TheNextRequestReadsTheFileAgain)
     create();
     const char* oldText = getShader("Shaders.A");
     ASSERT_NE(oldText, nullptr);
-    ASSERT_EQ(shaderText("Other.A"), "#line 0\nother\n\n");
+    ASSERT_EQ(shaderText("Other.A"), "#line 1\nother\n\n");
     const char* oldPath = effectPath("Shaders");
 
     writeEffectFile(directory, "Shaders", "--New\nnew\n--A\nchanged\n");
     writeEffectFile(directory, "Other", "--A\nchanged other\n");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nold\n") << "read once until forgotten";
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\nold\n") << "read once until forgotten";
     EXPECT_EQ(forgetEffect("Shaders"), 1);
     EXPECT_EQ(effectPath("Shaders"), nullptr);
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 2\nchanged\n\n");
-    EXPECT_EQ(shaderText("Shaders.New"), "#line 0\nnew\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 3\nchanged\n\n");
+    EXPECT_EQ(shaderText("Shaders.New"), "#line 1\nnew\n");
     EXPECT_EQ(shaderText("Shaders.Gone"), "<null>");
-    EXPECT_EQ(shaderText("Other.A"), "#line 0\nother\n\n");
+    EXPECT_EQ(shaderText("Other.A"), "#line 1\nother\n\n");
 
-    EXPECT_STREQ(oldText, "#line 0\nold\n");
+    EXPECT_STREQ(oldText, "#line 1\nold\n");
     EXPECT_STREQ(oldPath, "Shaders");
     EXPECT_STREQ(effectPath("Shaders"), "Shaders");
 }
@@ -65,14 +65,14 @@ TEST(Forget, TheNextLoadUsesThePathsAndDirectivesAddedSince)
     EffectDirectory directory;
     writeEffectFile(directory, "Shaders", "--A\nbeside\n");
     create();
-    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 1\nbeside\n\n");
     writeEffectFile(directory, "assets/Shaders.glsl", "--A\nin assets\n");
     addPath(searchPrefix(directory, "assets").c_str(), ".glsl");
     addDirective("*", "#version 150");
-    EXPECT_EQ(shaderText("Shaders.A"), "#line 0\nbeside\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#line 1\nbeside\n\n");
 
     forgetEffect("Shaders");
-    EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 0\nin assets\n\n");
+    EXPECT_EQ(shaderText("Shaders.A"), "#version 150\n#line 1\nin assets\n\n");
     EXPECT_STREQ(effectPath("Shaders"), (searchPrefix(directory, "assets") + "Shaders.glsl").c_str());
 }
 
@@ -88,7 +88,7 @@ TEST(Forget, AnEffectThatIsNotLoadedIsReported)
     EXPECT_EQ(forgetEffect(nullptr), 0);
     EXPECT_EQ(lastErrorText(), "Effect '(null)' is not loaded.");
 
-    ASSERT_EQ(shaderText("Shaders.A"), "#line 0\na\n\n");
+    ASSERT_EQ(shaderText("Shaders.A"), "#line 1\na\n\n");
     EXPECT_EQ(forgetEffect("Shaders"), 1);
     EXPECT_EQ(forgetEffect("Shaders"), 0) << "forgotten already";
 }

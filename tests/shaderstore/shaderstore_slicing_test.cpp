@@ -27,8 +27,8 @@ TEST(Slicing, WorkedExampleByteForByte)
     create();
     ASSERT_EQ(addPath(searchPrefix(directory, "assets").c_str(), ".glsl"), 1);
     ASSERT_EQ(addDirective("*", "#version 150"), 1);
-    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#version 150\n#line 1\nvoid main(){}\n");
-    EXPECT_EQ(shaderText("Shaders.Composite.FS"), "#version 150\n#line 5\nout vec4 c;\n\n");
+    EXPECT_EQ(shaderText("Shaders.Particle.VS"), "#version 150\n#line 2\nvoid main(){}\n");
+    EXPECT_EQ(shaderText("Shaders.Composite.FS"), "#version 150\n#line 6\nout vec4 c;\n\n");
     EXPECT_EQ(shaderText("Shaders.notes"), "<null>");
 }
 
@@ -37,8 +37,8 @@ TEST(Slicing, CarriageReturnsStayOnEveryLine)
 {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\r\nx = 1;\r\ny = 2;\r\n--B\r\nz\r\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 0\nx = 1;\r\ny = 2;\r\n");
-    EXPECT_EQ(shaderText("E.B"), "#line 3\nz\r\n\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 1\nx = 1;\r\ny = 2;\r\n");
+    EXPECT_EQ(shaderText("E.B"), "#line 4\nz\r\n\n");
 }
 
 // The last line gets a line feed whether or not the file ends with one.
@@ -47,8 +47,8 @@ TEST(Slicing, LastLineEndsInALineFeedWithOrWithoutOneInTheFile)
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nlast");
     writeEffectFile(directory, "F", "--A\nlast\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 0\nlast\n");
-    EXPECT_EQ(shaderText("F.A"), "#line 0\nlast\n\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 1\nlast\n");
+    EXPECT_EQ(shaderText("F.A"), "#line 1\nlast\n\n");
 }
 
 // "--" alone closes the section; lines up to the next header belong to none.
@@ -56,8 +56,8 @@ TEST(Slicing, ClosingLinesDropTheLinesThatFollow)
 {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\na\n--\ndropped\n--B\nb\n-- %$!\nalso dropped\n--\xC3\xA9\nstill dropped\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 0\na\n");
-    EXPECT_EQ(shaderText("E.B"), "#line 4\nb\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 1\na\n");
+    EXPECT_EQ(shaderText("E.B"), "#line 5\nb\n");
 }
 
 // Only two leading dashes make a header; a single dash is an ordinary body line.
@@ -65,7 +65,7 @@ TEST(Slicing, SingleDashLinesAreBodyLines)
 {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\n-\n-x\n- -A\n-\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 0\n-\n-x\n- -A\n-\n\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 1\n-\n-x\n- -A\n-\n\n");
 }
 
 // The name is the first run of name characters after "--"; the rest of the line is ignored.
@@ -76,11 +76,11 @@ TEST(Slicing, HeaderNamesSkipLeadingNoiseAndStopAtTheFirstNonNameByte)
     writeEffectFile(directory, "G", "-- Foo Bar\ntwo\n");
     writeEffectFile(directory, "H", "--Foo-Bar\nthree\n");
     writeEffectFile(directory, "I", "--  tf.VS_2 // comment\nfour\n");
-    EXPECT_EQ(shaderText("E.Foo"), "#line 0\none\n\n");
-    EXPECT_EQ(shaderText("G.Foo"), "#line 0\ntwo\n\n");
-    EXPECT_EQ(shaderText("H.Foo"), "#line 0\nthree\n\n");
-    EXPECT_EQ(shaderText("H.Foo-Bar"), "#line 0\nthree\n\n"); // answered by the prefix H.Foo
-    EXPECT_EQ(shaderText("I.tf.VS_2"), "#line 0\nfour\n\n");
+    EXPECT_EQ(shaderText("E.Foo"), "#line 1\none\n\n");
+    EXPECT_EQ(shaderText("G.Foo"), "#line 1\ntwo\n\n");
+    EXPECT_EQ(shaderText("H.Foo"), "#line 1\nthree\n\n");
+    EXPECT_EQ(shaderText("H.Foo-Bar"), "#line 1\nthree\n\n"); // answered by the prefix H.Foo
+    EXPECT_EQ(shaderText("I.tf.VS_2"), "#line 1\nfour\n\n");
     EXPECT_EQ(shaderText("G.Bar"), "<null>");
 }
 
@@ -89,15 +89,15 @@ TEST(Slicing, BodyLinesStartingWithTwoDashesOpenOrCloseSections)
 {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nx\n--i;\ny\n-- ;\nz\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 0\nx\n");
-    EXPECT_EQ(shaderText("E.i"), "#line 2\ny\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 1\nx\n");
+    EXPECT_EQ(shaderText("E.i"), "#line 3\ny\n");
 }
 
 TEST(Slicing, RepeatedSectionNameAnswersWithTheLaterOne)
 {
     EffectDirectory directory;
     storeWithEffect(directory, "--A\nfirst\n--A\nsecond\n");
-    EXPECT_EQ(shaderText("E.A"), "#line 2\nsecond\n\n");
+    EXPECT_EQ(shaderText("E.A"), "#line 3\nsecond\n\n");
 }
 
 static std::vector<std::string> keysOf(const ChainNode* chain)
@@ -119,7 +119,7 @@ TEST(Slicing, RepeatedSectionNameKeepsBothSectionsWithDirectives)
     ChainNode* sections = nullptr;
     ASSERT_EQ(sliceEffect(effect.get(), bytestring::fromCString("--A\nfirst\n--A\nsecond"), directives, &sections), 0);
     EXPECT_EQ(keysOf(sections),
-              (std::vector<std::string> {"E.A=#version 150\n#line 2\nsecond\n", "E.A=#version 150\n#line 0\nfirst\n"}));
+              (std::vector<std::string> {"E.A=#version 150\n#line 3\nsecond\n", "E.A=#version 150\n#line 1\nfirst\n"}));
     releaseChain(sections);
     releaseChain(directives);
     effect.reset();
@@ -157,4 +157,41 @@ TEST(NameCharacters, AreAsciiLettersDigitsUnderscoreAndDot)
             accepted.push_back(static_cast<char>(c));
     }
     EXPECT_EQ(accepted, ".0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz");
+}
+
+// Compilers count the line after "#line N" as N + 1 before GLSL 3.30 and as N
+// from 3.30 and in GLSL ES; either way the first body line must come out as
+// its own line in the file, here 3, whichever "#version" reaches the section.
+TEST(LineNumbers, FollowTheVersionThatReachesEachSection)
+{
+    EffectDirectory directory;
+    storeWithEffect(directory, "\n--A.VS\nbody\n--A.FS\nbody\n--A.GS\nbody\n--B.VS\nbody\n--B.FS\nbody\n--B.GS\nbody");
+    addDirective("A", "#version 300 es\nprecision highp float;");
+    addDirective("B", "// no version");
+    addDirective("VS", "#version\t330 core");
+    addDirective("FS", "#version 100");
+    addDirective("GS", "#version 150 // es");
+    EXPECT_EQ(shaderText("E.A.VS"), "#version 300 es\nprecision highp float;\n#version\t330 core\n#line 3\nbody\n");
+    EXPECT_EQ(shaderText("E.A.FS"), "#version 300 es\nprecision highp float;\n#version 100\n#line 5\nbody\n");
+    EXPECT_EQ(shaderText("E.B.VS"), "// no version\n#version\t330 core\n#line 9\nbody\n");
+    EXPECT_EQ(shaderText("E.B.FS"), "// no version\n#version 100\n#line 11\nbody\n");
+    EXPECT_EQ(shaderText("E.B.GS"), "// no version\n#version 150 // es\n#line 12\nbody\n");
+    EXPECT_EQ(shaderText("E.A.GS"), "#version 300 es\nprecision highp float;\n#version 150 // es\n#line 7\nbody\n");
+}
+
+// The header's line as the section that answers a key was sliced, by the
+// same longest-prefix rule; nothing for a key no section answers.
+TEST(LineNumbers, HeaderLineIsThatOfTheAnsweringSection)
+{
+    EXPECT_EQ(headerLine("E.A"), 0) << "no store";
+    EffectDirectory directory;
+    storeWithEffect(directory, "--A\na\n--A.VS\nvs\n\n--A\nlater\n");
+    EXPECT_EQ(headerLine("E.A"), 0) << "nothing read yet";
+    ASSERT_EQ(shaderText("E.A.VS"), "#line 3\nvs\n\n");
+    EXPECT_EQ(headerLine("E.A.VS"), 3);
+    EXPECT_EQ(headerLine("E.A.VS.more"), 3);
+    EXPECT_EQ(headerLine("E.A"), 6) << "the later of two equal keys";
+    EXPECT_EQ(headerLine("E.B"), 0);
+    EXPECT_EQ(headerLine(nullptr), 0);
+    EXPECT_EQ(lastErrorText(), "<none>");
 }

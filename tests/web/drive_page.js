@@ -11,6 +11,7 @@
  * folder (web_nebula.png). */
 
 const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const { Failure, animationFrames, expect, sleep, waitUntil, withBrowser, withPage } = require('./page_session.js');
 const { decodePng } = require('./png_pixels.js');
@@ -445,7 +446,7 @@ async function caseEditor(site) {
 
     await pressByKeyboard(page, 'use-shipped');
     await waitUntil('the shipped effect back', () => cornerIs(page, isGrey));
-    expect(!(await editorText(page)).includes(BrokenLine), 'the editor still holds the edit');
+    expect(!(await editorText(page)).includes(ColourEdit), 'the editor still holds the edit');
     page.expectCleanConsole();
 
     // The link, in a browser that has nothing stored: the link's effect runs
@@ -550,6 +551,29 @@ async function casePhoneEditor(page) {
   page.expectCleanConsole();
 }
 
+/* The site's effect file with a line that is not GLSL in Composite.FS: the
+ * compiler's log on the page names that line of the effect file, as the
+ * store's "#line" must make GLSL ES 3.00 count. */
+async function caseEffectLines(site) {
+  const lines = fs.readFileSync(path.join(site, 'assets', 'Shaders.glsl'), 'latin1').split('\n');
+  const header = lines.findIndex(line => /^--\s*Composite\.FS\b/.test(line));
+  expect(header >= 0, 'the site\'s effect file has no Composite.FS');
+  lines.splice(header + 2, 0, 'this is not GLSL;');
+  const brokenLine = header + 3;
+  const effectFile = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'vanteel-lines-')), 'Shaders.glsl');
+  fs.writeFileSync(effectFile, lines.join('\n'), 'latin1');
+  try {
+    await withPage(site, { effectFile }, async page => {
+      const shown = await waitUntil('a failure shown on the page', () => page.failureShown());
+      const named = [...shown.matchAll(/ERROR: 0:(\d+):/g)].map(match => Number(match[1]));
+      expect(named.length > 0 && named.every(line => line === brokenLine),
+             `the page shows ${JSON.stringify(shown)}, not errors on line ${brokenLine} of the effect file`);
+    });
+  } finally {
+    fs.rmSync(path.dirname(effectFile), { recursive: true });
+  }
+}
+
 // The benchmark's JSON, once on the console, and the same on the page to download.
 async function benchmarkJson(page) {
   const figures = page.consoleJson();
@@ -651,6 +675,7 @@ const Cases = {
                                   casePhoneInput),
   phone: casePhone,
   'missing-effect': site => withPage(site, { effectFile: null }, caseMissingEffect),
+  'effect-lines': caseEffectLines,
   options: caseOptions,
   editor: caseEditor,
   'editor-lines': caseEditorLines,
