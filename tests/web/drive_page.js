@@ -447,6 +447,8 @@ async function caseEditor(site) {
     await pressByKeyboard(page, 'use-shipped');
     await waitUntil('the shipped effect back', () => cornerIs(page, isGrey));
     expect(!(await editorText(page)).includes(ColourEdit), 'the editor still holds the edit');
+    const kept = await page.page.evaluate(() => Object.keys(localStorage).filter(key => key.startsWith('vanteel.effect')));
+    expect(kept.length === 0, `the shipped effect is kept as an edit: ${kept}`);
     page.expectCleanConsole();
 
     // The link, in a browser that has nothing stored: the link's effect runs
