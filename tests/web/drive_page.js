@@ -333,6 +333,226 @@ async function caseMissingEffect(page) {
   expect(await page.page.$eval('#start-again', button => button.hidden), 'a failed run offers to start again');
 }
 
+// The effect editor's helpers. The colour edit tints the whole picture
+// green, the grey background too; the broken line is no GLSL at all.
+const ColourEdit = 'FragColor.g += 0.3;';
+const BrokenLine = 'this is not GLSL';
+// The line of the shipped effect file (the site's) that the edits go in
+// front of: the end of Composite.FS's main.
+function compositeEnd(site) {
+  const lines = fs.readFileSync(path.join(site, 'assets', 'Shaders.glsl'), 'utf8').split('\n');
+  const colour = lines.findIndex(line => line.includes('FragColor = vec4(particles.rgb'));
+  expect(colour > 0 && lines[colour + 1] === '}', 'the effect file\'s Composite.FS has changed: update the test');
+  return colour + 2;
+}
+
+const isTinted = ([red, green, blue]) => green > red + 40 && green > blue + 40;
+async function cornerIs(page, test) {
+  return test(pixelAt(await page.canvasPicture(), 8, 8));
+}
+
+const editorScriptFetches = page => page.requested.filter(address => address.endsWith('/editor.js')).length;
+const effectFileFetches = page => page.requested.filter(address => address.endsWith('/assets/Shaders.glsl')).length;
+
+async function expectNoViolations(page, when) {
+  const violations = await page.accessibilityViolations();
+  expect(violations.length === 0, `axe finds, ${when}: ${violations.join('; ')}`);
+}
+
+// Tab from the page's start to a control, then Enter: the keyboard alone reaches it.
+async function pressByKeyboard(page, id) {
+  await page.page.evaluate(() => document.activeElement?.blur());
+  for (let presses = 0; presses < 12; presses++) {
+    await page.page.keyboard.press('Tab');
+    if (await page.page.evaluate(() => document.activeElement?.id) === id) {
+      await page.page.keyboard.press('Enter');
+      return;
+    }
+  }
+  throw new Failure(`Tab never reaches #${id}`);
+}
+
+async function openEditor(page) {
+  await pressByKeyboard(page, 'edit');
+  await waitUntil('the editor open', () => page.page.isVisible('.cm-content'));
+}
+
+// Types text as a line of its own at the start of a line of the effect file.
+async function typeAtLine(page, line, text) {
+  await page.page.$eval('.cm-content', (content, line) => {
+    const view = editor.view; // the page's own
+    view.focus();
+    view.dispatch({ selection: { anchor: view.state.doc.line(line).from }, scrollIntoView: true });
+  }, line);
+  await page.page.keyboard.type(`${text}\n`);
+}
+
+async function editorText(page) {
+  return page.page.$eval('.cm-content', () => editor.text());
+}
+
+/* The effect editor on the desktop, one visitor from first visit to link:
+ * the page loads none of the editor until it is opened; a colour typed into
+ * Composite.FS changes the picture, and the edit outlives a reload, comes
+ * back kept but not run when it never finished applying, downloads and goes
+ * into a link that a fresh browser runs; a damaged link runs the shipped
+ * effect. axe finds nothing with the editor closed or open. */
+async function caseEditor(site) {
+  const line = compositeEnd(site);
+  await withPage(site, {}, async page => {
+    await page.waitForFrame(3);
+    expect(await page.page.$eval('h1', heading => heading.textContent) === 'Vanteel', 'no level-one heading');
+    expect(await page.page.isHidden('#effect-notice'), 'a first visit shows a notice about its effect');
+    expect(editorScriptFetches(page) === 0, 'the page fetched editor.js before the editor was opened');
+    await expectNoViolations(page, 'the editor closed');
+
+    await openEditor(page);
+    expect(editorScriptFetches(page) === 1, `editor.js fetched ${editorScriptFetches(page)} times`);
+    expect(await cornerIs(page, isGrey), 'the picture is tinted before any edit');
+    await typeAtLine(page, line, ColourEdit);
+    await waitUntil('the tinted picture', () => cornerIs(page, isTinted));
+    expect(await page.page.textContent('#editor-state') === 'Applied: every section built.',
+           `the editor says ${await page.page.textContent('#editor-state')}`);
+    await expectNoViolations(page, 'the editor open');
+
+    const [download] = await Promise.all([page.page.waitForEvent('download'), pressByKeyboard(page, 'download')]);
+    const downloaded = fs.readFileSync(await download.path(), 'utf8');
+    expect(download.suggestedFilename() === 'Shaders.glsl' && downloaded === await editorText(page),
+           `the download ${download.suggestedFilename()} is not the edited text`);
+    expect(downloaded.split('\n')[line - 1] === ColourEdit, 'the download lacks the edit');
+
+    await page.page.click('#copy-link');
+    const length = await waitUntil('the link\'s length', () => page.page.textContent('#link-length'));
+    const link = page.page.url();
+    expect(/#effect=[A-Za-z0-9_-]+$/.test(link) && length.includes(`${link.length.toLocaleString('en')} characters`),
+           `the address ${link.length} long, the page says ${JSON.stringify(length)}`);
+
+    // A reload runs the edit kept here, and says so.
+    await page.page.goto(link.replace(/#.*/, ''));
+    await waitUntil('the kept edit running', () => cornerIs(page, isTinted));
+    expect(/last edit/.test(await page.page.textContent('#effect-notice')), 'the reload does not say it runs the last edit');
+
+    // One that never finished applying comes back kept, not run, until asked.
+    await page.page.evaluate(() => Object.keys(localStorage).filter(key => key.startsWith('vanteel.effect:'))
+      .forEach(key => localStorage.setItem(key.replace('effect:', 'effect-pending:'), '1')));
+    await page.page.reload();
+    await page.waitForFrame(3);
+    expect(await cornerIs(page, isGrey), 'an edit that never finished ran again');
+    expect(/never finished/.test(await page.page.textContent('#effect-notice')), 'the page does not say the edit never finished');
+    await openEditor(page);
+    expect((await editorText(page)).split('\n')[line - 1] === ColourEdit, 'the unfinished edit is not in the editor');
+    await pressByKeyboard(page, 'apply-kept');
+    await waitUntil('the kept edit applied', () => cornerIs(page, isTinted));
+
+    await pressByKeyboard(page, 'use-shipped');
+    await waitUntil('the shipped effect back', () => cornerIs(page, isGrey));
+    expect(!(await editorText(page)).includes(ColourEdit), 'the editor still holds the edit');
+    const kept = await page.page.evaluate(() => Object.keys(localStorage).filter(key => key.startsWith('vanteel.effect')));
+    expect(kept.length === 0, `the shipped effect is kept as an edit: ${kept}`);
+    page.expectCleanConsole();
+
+    // The link, in a browser that has nothing stored: the link's effect runs
+    // and no effect file is fetched.
+    // One demo at a time: SwiftShader shares the cores between them.
+    const visitor = await page.freshContext();
+    await page.page.close();
+    await visitor.page.goto(link);
+    await visitor.waitForFrame(3);
+    expect(await cornerIs(visitor, isTinted), 'the link\'s effect does not run');
+    expect(/from a link/.test(await visitor.page.textContent('#effect-notice')), 'the page does not say the effect came from a link');
+    expect(effectFileFetches(visitor) === 0, 'a link\'s page fetched the effect file');
+    visitor.expectCleanConsole();
+
+    const damaged = await visitor.freshContext();
+    await visitor.page.close();
+    await damaged.page.goto(link.slice(0, -40));
+    await damaged.waitForFrame(3);
+    expect(await cornerIs(damaged, isGrey), 'a damaged link did not run the shipped effect');
+    expect(/link's effect is damaged/.test(await damaged.page.textContent('#effect-notice')), 'no word of the damaged link');
+    damaged.expectCleanConsole();
+  });
+}
+
+/* A line that is no GLSL, typed after a colour edit: its errors are named by
+ * its line of the effect file, in the list and in the editor, while the last
+ * good (tinted) picture goes on. */
+async function caseEditorLines(site) {
+  const line = compositeEnd(site);
+  await withPage(site, {}, async page => {
+    await page.waitForFrame(1);
+    await openEditor(page);
+    await typeAtLine(page, line, ColourEdit);
+    await waitUntil('the tinted picture', () => cornerIs(page, isTinted));
+    // A broken line: its error at its line; the tinted picture goes on.
+    await typeAtLine(page, line + 1, BrokenLine);
+    const problem = await waitUntil('the broken line\'s problem',
+                                    () => page.page.$$eval('#effect-problems li', items => (items.length ? items.map(item => item.textContent) : null)));
+    expect(problem.every(text => new RegExp(`^Shaders\\.glsl:${line + 1}: .+ \\(Composite\\.FS\\)$`).test(text)),
+           `the problems listed for a broken line ${line + 1}: ${JSON.stringify(problem)}`);
+    const marked = await page.page.$$eval('.cm-line:has(.cm-lintRange-error)', lines => lines.map(line => line.textContent));
+    expect(JSON.stringify(marked) === JSON.stringify([BrokenLine]), `the lines marked in the editor: ${JSON.stringify(marked)}`);
+    expect(await page.page.locator('.cm-gutter-lint .cm-lint-marker-error').count() === 1, 'no error mark in the gutter');
+    expect(/problems?: the last programs that built keep running/.test(await page.page.textContent('#editor-state')),
+           `the editor says ${await page.page.textContent('#editor-state')}`);
+    const frame = await page.frame();
+    await page.waitForFrame(frame + 3);
+    expect(await cornerIs(page, isTinted), 'the last good picture is gone');
+
+    // A missing section: listed without a line, and marked nowhere in the text.
+    await page.page.evaluate(() => {
+      const view = editor.view;
+      const header = view.state.doc.toString().indexOf('-- Composite.FS');
+      view.dispatch({ selection: { anchor: header, head: header + '-- Composite.FS'.length } });
+    });
+    await page.page.keyboard.type('-- Composite.Gone');
+    const missing = await waitUntil('the missing section\'s problem', () => page.page.$$eval('#effect-problems li',
+      items => (items.some(item => !/:\d+: /.test(item.textContent)) ? items.map(item => item.textContent) : null)));
+    expect(missing.length === 1 && /^Shaders\.glsl: .+ \(Composite\.FS\)$/.test(missing[0]),
+           `the problems listed for a missing section: ${JSON.stringify(missing)}`);
+    expect(await page.page.locator('.cm-lintRange-error').count() === 0, 'a missing section is marked in the text');
+    expect(await cornerIs(page, isTinted), 'the last good picture is gone');
+    page.expectCleanConsole();
+  });
+}
+
+/* The editor on a phone, over the probe effect file: a tap on Edit opens it
+ * below the picture, which stays in view, in text large enough to read; a
+ * finger scrolling the text scrolls the text only, never the page nor the
+ * particles; a second tap closes it and gives the picture its size back. */
+async function casePhoneEditor(page) {
+  await page.waitForFrame(1);
+  const probeColour = async () => {
+    const picture = await page.canvasPicture();
+    return pixelAt(picture, picture.width / 2, picture.height / 2);
+  };
+  const isBlue = ([red, green, blue]) => blue > 200 && red < 60 && green < 60;
+  await page.page.tap('#edit');
+  await waitUntil('the editor open', () => page.page.isVisible('.cm-content'));
+  const fontSize = await page.page.$eval('.cm-content', content => parseFloat(getComputedStyle(content).fontSize));
+  expect(fontSize >= 14, `the editor's text is ${fontSize} CSS pixels high`);
+  const [canvas, panel] = await page.page.$$eval('#canvas, #editor-panel', boxes => boxes.map(box => box.getBoundingClientRect().toJSON()));
+  expect(canvas.y >= 0 && canvas.y + canvas.height <= panel.y + 1 && panel.y + panel.height <= 844 + 1,
+         `the canvas spans ${canvas.y} to ${canvas.y + canvas.height}, the editor ${panel.y} to ${panel.y + panel.height}`);
+
+  const scroller = await page.page.$eval('.cm-scroller', scroller => scroller.getBoundingClientRect().toJSON());
+  const x = scroller.x + scroller.width / 2;
+  await page.touch('touchStart', [[x, scroller.y + scroller.height - 20]]);
+  for (let step = 1; step <= 5; step++)
+    await page.touch('touchMove', [[x, scroller.y + scroller.height - 20 - step * 50]]);
+  await page.touch('touchEnd', []);
+  await waitUntil('the editor scrolled by the finger', () => page.page.$eval('.cm-scroller', scroller => scroller.scrollTop > 100));
+  await page.waitForFrame(await page.frame() + 3);
+  const colour = await probeColour();
+  expect(isBlue(colour), `the probe shows ${colour} at the centre after a finger scrolled the editor, not the idle blue`);
+  const scrolled = await page.page.evaluate(() => scrollY);
+  expect(scrolled === 0, `scrolling the editor scrolled the page to ${scrolled}`);
+
+  await page.page.tap('#edit');
+  expect(await page.page.isHidden('#editor-panel'), 'a second tap left the editor open');
+  await waitUntil('the canvas at its full width again', async () => (await page.layout()).width === 390);
+  page.expectCleanConsole();
+}
+
 /* The site's effect file with a line that is not GLSL in Composite.FS: the
  * compiler's log on the page names that line of the effect file, as the
  * store's "#line" must make GLSL ES 3.00 count. */
@@ -461,6 +681,9 @@ const Cases = {
   'missing-effect': site => withPage(site, { effectFile: null }, caseMissingEffect),
   'effect-lines': caseEffectLines,
   options: caseOptions,
+  editor: caseEditor,
+  'editor-lines': caseEditorLines,
+  'phone-editor': site => withPage(site, { profile: 'phone', effectFile: ProbeEffectFile }, casePhoneEditor),
 };
 
 async function main([caseName, site]) {

@@ -81,10 +81,11 @@ function serve(site, { effectFile, folder = '/' }) {
 }
 
 class Page {
-  constructor(page, server, folder) {
+  constructor(page, server, folder, profile) {
     this.page = page;
     this.server = server;
     this.folder = folder;
+    this.profile = profile;
     this.messages = [];
     // Every address the page asked for, wherever it points.
     this.requested = [];
@@ -95,6 +96,21 @@ class Page {
 
   async open(query = '') {
     await this.page.goto(`http://127.0.0.1:${this.server.address().port}${this.folder}index.html${query}`);
+  }
+
+  // The same site and profile in a browser context of its own: a visitor
+  // with nothing stored.
+  async freshContext() {
+    const browser = this.page.context().browser();
+    return new Page(await browser.newPage({ ...Profiles[this.profile], acceptDownloads: true }), this.server,
+                    this.folder, this.profile);
+  }
+
+  // axe-core's findings on the page as it is now: the violations, none expected.
+  async accessibilityViolations() {
+    await this.page.addScriptTag({ path: require.resolve('axe-core/axe.min.js') });
+    const violations = await this.page.evaluate(() => window.axe.run().then(results => results.violations));
+    return violations.map(violation => `${violation.id}: ${violation.nodes.map(node => node.target).join(' ')}`);
   }
 
   async status() {
@@ -197,7 +213,8 @@ async function withBrowser(site, { profile = 'desktop', effectFile, folder = '/'
   const server = await serve(site, { effectFile, folder });
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ChromiumArguments });
   try {
-    const page = new Page(await browser.newPage(Profiles[profile]), server, folder);
+    const page = new Page(await browser.newPage({ ...Profiles[profile], acceptDownloads: true }), server, folder,
+                          profile);
     await check(page);
   } finally {
     await browser.close();
