@@ -100,28 +100,21 @@ static void reportLog(const std::string& log, const char* key)
         debugPrint("%s:%d: error: the GL gave no reason (%s)\n", file, header, key);
 }
 
-// The whole log, however long.
-static std::string shaderLog(GLuint shader)
+// The whole log of a shader or a program, however long.
+static std::string wholeLog(GLuint object, PFNGLGETSHADERIVPROC readParameter, PFNGLGETSHADERINFOLOGPROC readLog)
 {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    readParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(size_t(length > 0 ? length : 1), '\0');
     GLsizei written = 0;
-    glGetShaderInfoLog(shader, GLsizei(log.size()), &written, &log[0]);
+    readLog(object, GLsizei(log.size()), &written, &log[0]);
     log.resize(size_t(written));
     return log;
 }
 
-static std::string programLog(GLuint program)
-{
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(size_t(length > 0 ? length : 1), '\0');
-    GLsizei written = 0;
-    glGetProgramInfoLog(program, GLsizei(log.size()), &written, &log[0]);
-    log.resize(size_t(written));
-    return log;
-}
+static std::string shaderLog(GLuint shader) { return wholeLog(shader, glGetShaderiv, glGetShaderInfoLog); }
+
+static std::string programLog(GLuint program) { return wholeLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
 static bool attachStage(GLuint program, const Stage& stage, OnFailure onFailure)
 {
